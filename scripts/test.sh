@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the plain build, then again under
+# AddressSanitizer with UndefinedBehaviorSanitizer, and once more under
+# ThreadSanitizer, and the Windows compile check of the capture logic.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+run_suite() {
+  local directory=$1
+  shift
+  echo "=== $directory ==="
+  bash scripts/build.sh "$directory" "$@"
+  ctest --test-dir "$directory" --output-on-failure -j 2
+}
+
+run_suite build
+run_suite build-asan -DSANITIZE=address -DBUILD_APPS=OFF
+run_suite build-tsan -DSANITIZE=thread -DBUILD_APPS=OFF
+
+if [[ -x capture/windows_compile_check.sh ]]; then
+  echo "=== windows compile check ==="
+  bash capture/windows_compile_check.sh
+fi
+
+# The plain suite once more, last, so its summary closes the run.
+ctest --test-dir build -j 2 | tail -n 3

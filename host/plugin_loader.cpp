@@ -23,6 +23,14 @@ void *lookUp(void *handle, const char *name) {
     return reinterpret_cast<void *>(GetProcAddress(reinterpret_cast<HMODULE>(handle), name));
 }
 std::string lastError() { return "LoadLibrary failed with error " + std::to_string(GetLastError()); }
+// Windows hosts keep their plug-ins beside the executable, where the build puts both.
+std::string builtInDirectory() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string executable(path, length < MAX_PATH ? length : 0);
+    size_t separator = executable.find_last_of("\\/");
+    return separator != std::string::npos ? executable.substr(0, separator) : ".";
+}
 #else
 std::string fileNameOf(const std::string &name) { return "lib" + name + ".so"; }
 void *openLibrary(const std::string &path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
@@ -32,13 +40,14 @@ std::string lastError() {
     const char *message = dlerror();
     return message != nullptr ? message : "unknown error";
 }
+std::string builtInDirectory() { return HOST_PLUGIN_DIRECTORY; }
 #endif
 } // namespace
 
 std::string Plugin::defaultDirectory() {
     // The host's own choice; the plug-ins themselves read no environment.
     const char *overridden = std::getenv("PLUGIN_DIRECTORY");
-    return overridden != nullptr && *overridden != '\0' ? overridden : HOST_PLUGIN_DIRECTORY;
+    return overridden != nullptr && *overridden != '\0' ? overridden : builtInDirectory();
 }
 
 std::unique_ptr<Plugin> Plugin::open(const std::string &name, const std::string &directory, std::string *error) {

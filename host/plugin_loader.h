@@ -17,7 +17,8 @@ public:
     // Loads "Name" from directory as libName.so (Name.dll on Windows).
     // Answers null, with the reason in error, when it cannot be opened.
     static std::unique_ptr<Plugin> open(const std::string &name, const std::string &directory, std::string *error);
-    // The directory the build puts the plug-ins in.
+    // PLUGIN_DIRECTORY if set, else where the build puts the plug-ins
+    // (on Windows, the directory of the running executable).
     static std::string defaultDirectory();
     ~Plugin();
     Plugin(const Plugin &) = delete;

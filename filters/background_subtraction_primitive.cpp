@@ -1,0 +1,24 @@
+// The background subtraction primitive.
+#include "background_subtraction.h"
+#include "primitive_arguments.h"
+
+namespace mardolin {
+namespace {
+
+// backgroundSubstraction(frame, background, output, threshold)
+constexpr PrimitiveLayout SubtractionLayout = {4, 1, 0, false};
+
+} // namespace
+} // namespace mardolin
+
+using namespace mardolin;
+
+// Host thread.
+PLUGIN_EXPORT HostWord HOST_CALL backgroundSubstraction(void) {
+    PrimitiveArguments arguments;
+    if (!readPrimitiveArguments(SubtractionLayout, arguments)) return 0;
+    subtractBackgroundPixels(arguments.pixels[0], arguments.pixels[1], arguments.pixels[2], arguments.pixelCount,
+                             arguments.floatAt[0]);
+    answerReceiver(SubtractionLayout, arguments);
+    return 1;
+}

@@ -1,0 +1,29 @@
+// Melt and the old-television effects: the scalar kernels that state the
+// arithmetic and the exact order of the random draws, which fixes the output
+// for a given position in the thread's random sequence.
+#ifndef MARDOLIN_RANDOM_EFFECTS_H
+#define MARDOLIN_RANDOM_EFFECTS_H
+
+#include <cstdint>
+
+namespace mardolin {
+
+// Makes trunc((width * amount) * height) attempts, one draw each, to move a
+// brighter pixel below a darker one by exchanging a random vertically
+// adjacent pair. A bitmap under two rows high has no such pair and is left
+// alone without a draw. Host thread; touches only words 0 .. width * height - 1.
+void meltPixels(uint32_t *words, int32_t width, int32_t height, double amount);
+
+// Each word in turn, one draw each, becomes white with a probability of
+// about its luminance, else OpaqueBlack. Host thread; touches only
+// words 0 .. count - 1.
+void oldBWTVPixels(uint32_t *words, int32_t count);
+
+// Each word in turn, three draws each (red, green, blue), gets every channel
+// switched fully on with a probability of about its value, else off.
+// Host thread; touches only words 0 .. count - 1.
+void oldColorTVPixels(uint32_t *words, int32_t count);
+
+} // namespace mardolin
+
+#endif

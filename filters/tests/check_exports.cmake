@@ -1,0 +1,17 @@
+# Fails unless the library defines exactly the interface's functions.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[0-9a-fA-F]+ [TtWi] [^\n]+" functions "${symbols}")
+set(found "")
+foreach(line IN LISTS functions)
+  string(REGEX REPLACE "^[0-9a-fA-F]+ [TtWi] " "" name "${line}")
+  list(APPEND found "${name}")
+endforeach()
+list(SORT found)
+set(expected adjustBrightnessAndContrast adjustRBGBrightnessAndContrast backgroundSubstraction getModuleName
+    matrix3X3Multiplication matrix5X5Multiplication melt oldBWTV oldColorTV setInterpreter)
+if(NOT found STREQUAL expected)
+  message(FATAL_ERROR "exported functions:\n  ${found}\nexpected:\n  ${expected}")
+endif()

@@ -1,0 +1,3 @@
+#include "decoder_state.h"
+
+DecoderState decoder{};

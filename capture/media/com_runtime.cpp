@@ -1,0 +1,78 @@
+// CoInitialize, CoCreateInstance over the registered classes, and the
+// task memory that the runtime's callers free.
+#include "class_registry.h"
+#include "default_backend.h"
+#include "kernel_objects.h"
+
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+namespace media {
+namespace {
+
+struct GuidOrder {
+    bool operator()(const GUID &a, const GUID &b) const { return std::memcmp(&a, &b, sizeof(GUID)) < 0; }
+};
+
+std::mutex registryMutex;
+std::map<GUID, ClassFactory, GuidOrder> &registry() {
+    static std::map<GUID, ClassFactory, GuidOrder> classes;
+    return classes;
+}
+
+thread_local int threadInitialisations = 0;
+
+} // namespace
+
+void registerClass(REFCLSID clsid, ClassFactory factory) {
+    std::lock_guard<std::mutex> lock(registryMutex);
+    registry()[clsid] = std::move(factory);
+}
+
+void unregisterClass(REFCLSID clsid) {
+    std::lock_guard<std::mutex> lock(registryMutex);
+    registry().erase(clsid);
+}
+
+} // namespace media
+
+using namespace media;
+
+HRESULT CoInitialize(LPVOID) {
+    ++counters().comInitialisations;
+    HRESULT scripted = counters().coInitializeResult;
+    HRESULT result = scripted != 0 ? scripted : threadInitialisations == 0 ? S_OK : S_FALSE;
+    ++threadInitialisations;
+    return result;
+}
+
+void CoUninitialize() {
+    --counters().comInitialisations;
+    --threadInitialisations;
+}
+
+HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown *pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID *ppv) {
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    ClassFactory factory;
+    {
+        std::lock_guard<std::mutex> lock(registryMutex);
+        auto found = registry().find(rclsid);
+        if (found != registry().end()) factory = found->second;
+    }
+    if (!factory) return createDefaultInstance(rclsid, pUnkOuter, dwClsContext, riid, ppv);
+    return factory(pUnkOuter, dwClsContext, riid, ppv);
+}
+
+LPVOID CoTaskMemAlloc(SIZE_T cb) {
+    void *block = std::malloc(cb == 0 ? 1 : cb);
+    if (block != nullptr) ++counters().taskMemoryBlocks;
+    return block;
+}
+
+void CoTaskMemFree(LPVOID pv) {
+    if (pv == nullptr) return;
+    --counters().taskMemoryBlocks;
+    std::free(pv);
+}

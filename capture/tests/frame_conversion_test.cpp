@@ -1,0 +1,130 @@
+// The kept frame converted into host bitmaps of depth 32 and 16: the
+// worked values, the row order and stride, and the size checks.
+#include "capture_fixture.h"
+
+namespace capturetest {
+namespace {
+
+using testplatform::Bgr;
+using testplatform::Frame;
+
+// Keeps one frame of the given size, delivered through the grabber.
+class ConversionTest : public CaptureTest {
+protected:
+    void keep(int width, int height, const std::function<Bgr(int x, int y)> &pixelAt) {
+        Script script;
+        script.connectedWidth = width;
+        script.connectedHeight = height;
+        startRunningDecoder(script);
+        capture(testplatform::rgb24Frame(width, height, 1.0, pixelAt));
+    }
+    void keep(int width, const std::vector<Bgr> &row) {
+        keep(width, 1, [&](int x, int) { return row[size_t(x)]; });
+    }
+    std::vector<uint32_t> converted(int width, int height, int depth, uint32_t fill = 0) {
+        HostWord bitmap = om.newBitmap(width, height, depth, fill);
+        EXPECT_TRUE(copyInto(bitmap));
+        return wordsOf(bitmap);
+    }
+};
+
+TEST_F(ConversionTest, WorkedValuesAtDepth32) {
+    keep(2, {{0x10, 0x20, 0x30}, {0, 0, 0}});
+    EXPECT_EQ(converted(2, 1, 32), (std::vector<uint32_t>{0xFF302010, 0xFF000000}));
+}
+
+TEST_F(ConversionTest, WorkedValuesAtDepth16) {
+    keep(2, {{0x10, 0x20, 0x30}, {0, 0, 0}});
+    EXPECT_EQ(converted(2, 1, 16), std::vector<uint32_t>{0x18820001});
+}
+
+// Black is written as 1, never as the transparent 0.
+TEST_F(ConversionTest, FifteenBitPixelsAreNeverZero) {
+    keep(6, {{7, 7, 7}, {8, 0, 0}, {0, 0, 8}, {255, 255, 255}, {0, 0, 0}, {0x10, 0x20, 0x30}});
+    EXPECT_EQ(converted(6, 1, 16), (std::vector<uint32_t>{0x00010001, 0x04007FFF, 0x00011882}));
+    for (uint32_t word : converted(6, 1, 32)) EXPECT_EQ(word >> 24, 0xFFu);
+}
+
+// Rows arrive bottom-up: the first row in memory is the picture's bottom.
+TEST_F(ConversionTest, TheFirstRowInMemoryBecomesTheLastRow) {
+    Script script;
+    script.connectedWidth = 1;
+    script.connectedHeight = 2;
+    startRunningDecoder(script);
+    Frame frame;
+    frame.sampleTime = 1.0;
+    frame.bytes = {0x01, 0x02, 0x03, 0, 0x04, 0x05, 0x06, 0}; // A, then B, rows of 4 bytes
+    capture(frame);
+    EXPECT_EQ(converted(1, 2, 32), (std::vector<uint32_t>{0xFF060504, 0xFF030201}));
+}
+
+// Five pixels make 15 bytes, delivered in rows of 16: each row starts at
+// its own stride, so the picture is not sheared.
+TEST_F(ConversionTest, PaddedRowsKeepTheirStride) {
+    auto pixelAt = [](int x, int y) { return Bgr{uint8_t(x), uint8_t(y), uint8_t(10 * x + y)}; };
+    keep(5, 3, pixelAt);
+    std::vector<uint32_t> words = converted(5, 3, 32);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            Bgr pixel = pixelAt(x, y);
+            EXPECT_EQ(words[size_t(y * 5 + x)], 0xFF000000u | uint32_t(pixel[2]) << 16 | uint32_t(pixel[1]) << 8 | pixel[0])
+                << x << "," << y;
+        }
+}
+
+// An odd row's last word repeats the row's last pixel in its right half,
+// read from inside the row, so its value does not depend on what follows.
+TEST_F(ConversionTest, AnOddRowEndsWithItsLastPixelTwice) {
+    keep(3, 2, [](int x, int y) { return Bgr{uint8_t(8 * x + 8), uint8_t(8 * y), 0}; });
+    std::vector<uint32_t> words = converted(3, 2, 16);
+    ASSERT_EQ(words.size(), 4u);
+    EXPECT_EQ(words[0], 0x00010002u);
+    EXPECT_EQ(words[1], 0x00030003u);
+    EXPECT_EQ(words[2], 0x00210022u);
+    EXPECT_EQ(words[3], 0x00230023u);
+}
+
+TEST_F(ConversionTest, AOnePixelFrameAtDepth16) {
+    keep(1, {{0, 0, 0xF8}});
+    EXPECT_EQ(converted(1, 1, 16), std::vector<uint32_t>{0x7C007C00});
+}
+
+// A larger bitmap takes the frame's rows back to back from its first word;
+// its other words keep their values.
+TEST_F(ConversionTest, ALargerBitmapReceivesTheFrameAtTheFrameStride) {
+    keep(2, 2, [](int x, int y) { return Bgr{uint8_t(x + 1), uint8_t(y + 1), 0}; });
+    std::vector<uint32_t> wide = converted(3, 3, 32, 0xDEADBEEF);
+    EXPECT_EQ(wide, (std::vector<uint32_t>{0xFF000101, 0xFF000102, 0xFF000201, 0xFF000202, 0xDEADBEEF, 0xDEADBEEF,
+                                           0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF}));
+    std::vector<uint32_t> wide16 = converted(4, 3, 16, 0xDEADBEEF);
+    EXPECT_EQ(wide16, (std::vector<uint32_t>{0x00010001, 0x00010001, 0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF}));
+}
+
+// A bitmap smaller than the frame, or whose word array is shorter than the
+// conversion writes, is refused untouched, after the frame was consulted.
+TEST_F(ConversionTest, ASmallerBitmapIsRefusedUntouched) {
+    keep(4, 2, [](int, int) { return Bgr{9, 9, 9}; });
+    struct Case {
+        const char *what;
+        HostWord bitmap;
+    };
+    const Case cases[] = {
+        {"one pixel narrower", om.newBitmap(3, 2, 32, 7)},
+        {"one row shorter", om.newBitmap(4, 1, 32, 7)},
+        {"a short word array at 32",
+         om.newBitmap(om.newWords(7, 7), smallInteger(4), smallInteger(2), smallInteger(32))},
+        {"a short word array at 16",
+         om.newBitmap(om.newWords(3, 7), smallInteger(4), smallInteger(2), smallInteger(16))},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(call("primDecoderSetDecodeSize", {smallInteger(1), smallInteger(1)}));
+        EXPECT_FALSE(copyInto(c.bitmap));
+        EXPECT_TRUE(vm.stackEffects().empty());
+        for (uint32_t word : wordsOf(c.bitmap)) EXPECT_EQ(word, 7u);
+        EXPECT_EQ(lastError(), 1);
+    }
+}
+
+} // namespace
+} // namespace capturetest

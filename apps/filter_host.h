@@ -30,6 +30,9 @@ class FilterHost {
 
     std::string moduleName();
     const std::string &libraryPath() const { return plugin_->path(); }
+    // The interpreter the library is bound to, for another plug-in to share:
+    // the table's entries act on one interpreter at a time.
+    host::Interpreter &interpreter() { return interpreter_; }
 
     HostWord newBitmap(const Picture &picture);
     HostWord newFloat(double value);

@@ -1,6 +1,7 @@
 // Demo host for the filter library: loads it by name, runs each of its
 // eight filters on one picture and writes a labelled contact sheet.
 #include "contact_sheet.h"
+#include "demo_effects.h"
 #include "filter_host.h"
 #include "picture.h"
 #include "png_image.h"
@@ -8,16 +9,13 @@
 
 #include "plugin_loader.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-using demo::CallOutcome;
 using demo::FilterHost;
 using demo::Picture;
 
@@ -74,105 +72,6 @@ bool parseOptions(int argc, char **argv, Options *options, std::string *error) {
         *target = value;
     }
     return true;
-}
-
-// One filter run: the outcome of the call and the picture it left.
-struct Result {
-    CallOutcome outcome;
-    Picture picture;
-};
-
-struct Effect {
-    const char *primitive;
-    std::string label;
-    std::function<Result(FilterHost &, const char *primitive, const Picture &)> run;
-};
-
-// Runs a filter that rewrites one bitmap in place: bitmap, then parameters.
-Result runInPlace(FilterHost &filters, const char *primitive, const Picture &picture,
-                  const std::vector<double> &parameters) {
-    const HostWord bitmap = filters.newBitmap(picture);
-    std::vector<HostWord> arguments{bitmap};
-    for (double parameter : parameters) arguments.push_back(filters.newFloat(parameter));
-    Result result;
-    result.outcome = filters.call(primitive, arguments);
-    result.picture = filters.pictureOf(bitmap);
-    return result;
-}
-
-// Runs a convolution from the picture into a fresh bitmap of its size.
-Result runConvolution(FilterHost &filters, const char *primitive, const Picture &picture,
-                      const std::vector<float> &kernel, double divisor, double bias) {
-    const HostWord destination = filters.newBitmap(Picture(picture.width, picture.height));
-    Result result;
-    result.outcome = filters.call(primitive, {filters.newBitmap(picture), destination, filters.newKernel(kernel),
-                                              filters.newFloat(divisor), filters.newFloat(bias)});
-    result.picture = filters.pictureOf(destination);
-    return result;
-}
-
-// The picture moved by (dx, dy), its edge pixels repeated into the gap.
-Picture shifted(const Picture &picture, int dx, int dy) {
-    Picture moved(picture.width, picture.height);
-    for (int y = 0; y < picture.height; ++y) {
-        for (int x = 0; x < picture.width; ++x) {
-            const int sx = std::clamp(x - dx, 0, picture.width - 1), sy = std::clamp(y - dy, 0, picture.height - 1);
-            moved.at(x, y) = picture.at(sx, sy);
-        }
-    }
-    return moved;
-}
-
-// Against a copy moved a few pixels, whatever "moved" keeps its colours
-// and the still parts turn transparent.
-Result runBackgroundSubtraction(FilterHost &filters, const char *primitive, const Picture &picture, int dx, int dy,
-                                double threshold) {
-    const HostWord output = filters.newBitmap(Picture(picture.width, picture.height));
-    Result result;
-    result.outcome = filters.call(primitive, {filters.newBitmap(picture), filters.newBitmap(shifted(picture, dx, dy)),
-                                              output, filters.newFloat(threshold)});
-    result.picture = filters.pictureOf(output);
-    return result;
-}
-
-// Gaussian weights 1 4 6 4 1 in both directions; they sum to 256.
-std::vector<float> gaussianBlur5X5() {
-    const float row[5] = {1, 4, 6, 4, 1};
-    std::vector<float> kernel;
-    for (float vertical : row)
-        for (float horizontal : row) kernel.push_back(vertical * horizontal);
-    return kernel;
-}
-
-std::vector<Effect> demoEffects() {
-    return {
-        {"adjustBrightnessAndContrast", "BRIGHTNESS 0.1\nCONTRAST 0.3",
-         [](FilterHost &f, const char *name, const Picture &p) {
-             return runInPlace(f, name, p, {0.1, 0.3});
-         }},
-        {"adjustRBGBrightnessAndContrast", "RGB BRIGHTNESS .2 -.1 .05\nRGB CONTRAST .4 .1 -.3",
-         [](FilterHost &f, const char *name, const Picture &p) {
-             return runInPlace(f, name, p, {0.2, -0.1, 0.05, 0.4, 0.1, -0.3});
-         }},
-        {"backgroundSubstraction", "BACKGROUND SUBTRACTION\nSHIFTED 6,3  THRESHOLD .08",
-         [](FilterHost &f, const char *name, const Picture &p) {
-             return runBackgroundSubtraction(f, name, p, 6, 3, 0.08);
-         }},
-        {"matrix3X3Multiplication", "3x3 EDGE DETECTION\nDIVISOR 1  BIAS 0",
-         [](FilterHost &f, const char *name, const Picture &p) {
-             return runConvolution(f, name, p, {-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1.0, 0.0);
-         }},
-        {"matrix5X5Multiplication", "5x5 GAUSSIAN BLUR\nDIVISOR 256  BIAS 0",
-         [](FilterHost &f, const char *name, const Picture &p) {
-             return runConvolution(f, name, p, gaussianBlur5X5(), 256.0, 0.0);
-         }},
-        {"melt", "MELT\nAMOUNT 2",
-         [](FilterHost &f, const char *name, const Picture &p) { return runInPlace(f, name, p, {2.0}); }},
-        {"oldBWTV", "OLD BLACK AND WHITE TV",
-         [](FilterHost &f, const char *name, const Picture &p) { return runInPlace(f, name, p, {}); }},
-        {"oldColorTV", "OLD COLOUR TV",
-         [](FilterHost &f, const char *name, const Picture &p) { return runInPlace(f, name, p, {}); }},
-    };
 }
 
 bool loadPicture(const Options &options, Picture *picture, std::string *description) {
@@ -234,19 +133,8 @@ int main(int argc, char **argv) {
     std::printf("Loaded %s from %s\n", moduleName.c_str(), filters->libraryPath().c_str());
     std::printf("Filtering %s, %dx%d\n", description.c_str(), original.width, original.height);
 
-    std::vector<demo::Tile> tiles{{"ORIGINAL", original}};
     int failures = 0;
-    for (const Effect &effect : demoEffects()) {
-        const Result result = effect.run(*filters, effect.primitive, original);
-        if (result.outcome.succeeded) {
-            std::printf("%-32s %9.3f ms\n", effect.primitive, result.outcome.milliseconds);
-            tiles.push_back({effect.label, result.picture});
-        } else {
-            std::printf("%-32s FAILED: %s\n", effect.primitive, result.outcome.problem.c_str());
-            tiles.push_back({effect.label, std::nullopt});
-            ++failures;
-        }
-    }
+    const std::vector<demo::Tile> tiles = demo::applyEffects(*filters, original, "ORIGINAL", &failures);
 
     const std::string title = (moduleName.empty() ? std::string(kLibraryName) : moduleName) + " - " + description +
                               " " + std::to_string(original.width) + "x" + std::to_string(original.height);

@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh build -DBUILD_TESTING=OFF
-./build/bin/mardolin_demo --output out/contact-sheet.png "$@"
+./build/bin/capture_demo --output out/contact-sheet.png "$@"
 echo "Contact sheet: $(pwd)/out/contact-sheet.png"

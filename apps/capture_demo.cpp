@@ -1,0 +1,220 @@
+// Demo host for the whole mission: a live frame from the camera, through
+// the capture library into a host bitmap, through every filter of the
+// filter library, onto a contact sheet. It opens its main window when
+// there is a display and shows the live preview inside it; without a
+// camera it captures from the virtual camera, and says so.
+#include "camera_survey.h"
+#include "capture_host.h"
+#include "contact_sheet.h"
+#include "demo_effects.h"
+#include "demo_window.h"
+#include "filter_host.h"
+#include "png_image.h"
+
+#include "virtual_camera.h"
+
+#include <gst/gst.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using demo::CaptureHost;
+using demo::FilterHost;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char *kDefaultOutput = "out/contact-sheet.png";
+constexpr int kDefaultFrames = 90;
+constexpr HostWord kFrameSemaphore = 1;
+constexpr int kWindowWidth = 672, kWindowHeight = 512;
+constexpr int kPreviewLeft = 16, kPreviewTop = 16, kPreviewWidth = 640, kPreviewHeight = 480;
+// A placeholder "stWindow" where there is no display: the preview has no
+// window then, but the capture library wants a handle to configure.
+constexpr HostWord kNoWindow = 1;
+constexpr auto kPatience = std::chrono::seconds(20);
+
+struct Options {
+    std::string output = kDefaultOutput;
+    int frames = kDefaultFrames;
+    bool help = false;
+};
+
+void printUsage(std::FILE *stream) {
+    std::fprintf(stream,
+                 "Usage: capture_demo [--output FILE.png] [--frames N]\n"
+                 "\n"
+                 "Captures live video with the Pelquist library from the first camera (the\n"
+                 "virtual camera when there is none), shows the preview in its window when\n"
+                 "there is a display, measures N frames (default %d), keeps one frame, runs\n"
+                 "the eight Mardolin filters on it and writes a contact sheet of the results.\n"
+                 "Plug-ins come from PLUGIN_DIRECTORY, else from the build's lib/.\n"
+                 "\n"
+                 "  --output FILE.png  contact sheet to write (default %s)\n"
+                 "  --frames N         frames to measure the frame rate over\n"
+                 "  --help             show this text\n",
+                 kDefaultFrames, kDefaultOutput);
+}
+
+bool parseOptions(int argc, char **argv, Options *options, std::string *error) {
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        if (name == "--help" || name == "-h") {
+            options->help = true;
+            continue;
+        }
+        const size_t equals = name.find('=');
+        std::string value = equals != std::string::npos ? name.substr(equals + 1) : std::string();
+        if (equals != std::string::npos)
+            name.resize(equals);
+        else if (i + 1 < argc)
+            value = argv[++i];
+        if (value.empty()) {
+            *error = "missing value for " + name;
+            return false;
+        }
+        if (name == "--output") {
+            options->output = value;
+        } else if (name == "--frames") {
+            options->frames = std::atoi(value.c_str());
+            if (options->frames < 1) {
+                *error = "--frames wants a positive number";
+                return false;
+            }
+        } else {
+            *error = "unknown option " + name;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Numbered steps, each reporting what it took.
+class Progress {
+public:
+    Progress(int steps, demo::DemoWindow *window) : steps_(steps), window_(window) {}
+    void begin(const std::string &what) {
+        what_ = what;
+        ++step_;
+        std::printf("[%d/%d] %s...\n", step_, steps_, what.c_str());
+        std::fflush(stdout);
+        if (window_ != nullptr) window_->setTitle("Capture demo - " + what);
+        start_ = Clock::now();
+    }
+    void end(const std::string &result = std::string()) {
+        const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start_).count();
+        std::printf("      %s%s%.1f ms\n", result.c_str(), result.empty() ? "" : ", ", milliseconds);
+        std::fflush(stdout);
+    }
+
+private:
+    const int steps_;
+    demo::DemoWindow *const window_;
+    int step_ = 0;
+    std::string what_;
+    Clock::time_point start_;
+};
+
+int fail(const std::string &message) {
+    std::fprintf(stderr, "capture_demo: %s\n", message.c_str());
+    return 1;
+}
+
+std::string sizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "capture_demo: %s\n", error.c_str());
+        printUsage(stderr);
+        return 2;
+    }
+    if (options.help) {
+        printUsage(stdout);
+        return 0;
+    }
+
+    std::unique_ptr<demo::DemoWindow> window =
+        demo::DemoWindow::open(kWindowWidth, kWindowHeight, "Capture demo - starting");
+    Progress progress(8, window.get());
+
+    progress.begin("Looking for a camera");
+    if (!gst_init_check(nullptr, nullptr, nullptr)) return fail("GStreamer cannot be initialised");
+    virtualcamera::registerVirtualCamera();
+    const demo::CameraSurvey camera = demo::surveyCameras();
+    if (!camera.found) return fail("no video input device, not even the virtual camera");
+    progress.end(camera.virtualCamera ? "no camera found: using the virtual camera, \"" + camera.name + "\""
+                                      : "using \"" + camera.name + "\"");
+    if (window == nullptr) std::printf("      no display: no preview window, the capture goes on without one\n");
+
+    progress.begin("Loading the plug-ins");
+    const std::string directory = host::Plugin::defaultDirectory();
+    std::unique_ptr<FilterHost> filters = FilterHost::open("Mardolin", directory, &error);
+    if (filters == nullptr) return fail("cannot load Mardolin: " + error);
+    std::unique_ptr<CaptureHost> capture = CaptureHost::open(filters->interpreter(), directory, &error);
+    if (capture == nullptr) return fail("cannot load Pelquist: " + error);
+    filters->interpreter().offerWindow(window != nullptr ? HostWord(window->id()) : kNoWindow);
+    progress.end(filters->moduleName() + " and " + capture->moduleName());
+
+    progress.begin("Building the capture graph");
+    if (!capture->startDecoder(kPatience))
+        return fail(std::string("the capture graph was not built: ") + demo::decoderStatusText(capture->lastError()));
+    const demo::FrameSize size = capture->frameSize();
+    progress.end("frames of " + sizeText(size.width, size.height));
+
+    progress.begin("Starting the live preview");
+    host::Interpreter &interpreter = filters->interpreter();
+    if (!capture->showPreview(kPreviewLeft, kPreviewTop, kPreviewWidth, kPreviewHeight) ||
+        !capture->runWithSemaphore(kFrameSemaphore))
+        return fail(std::string("the graph does not run: ") + demo::decoderStatusText(capture->lastError()));
+    if (!interpreter.waitForSignals(kFrameSemaphore, 1, kPatience)) return fail("no frame arrived");
+    progress.end("first frame in");
+
+    progress.begin("Measuring " + std::to_string(options.frames) + " frames");
+    const uint64_t first = interpreter.signalCount(kFrameSemaphore);
+    const Clock::time_point measureStart = Clock::now();
+    for (int frame = 1; frame <= options.frames; ++frame) {
+        if (!interpreter.waitForSignals(kFrameSemaphore, first + uint64_t(frame), kPatience))
+            return fail("frames stopped after " + std::to_string(frame - 1));
+        if (frame % 30 == 0 || frame == options.frames) {
+            std::printf("      %d/%d frames\r", frame, options.frames);
+            std::fflush(stdout);
+        }
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - measureStart).count();
+    std::printf("\n");
+    char rate[64];
+    std::snprintf(rate, sizeof rate, "%.1f frames per second", options.frames / seconds);
+    progress.end(rate);
+
+    progress.begin("Capturing a frame into a 32-bit bitmap");
+    HostWord bitmap = 0;
+    if (!capture->captureNextFrame(kFrameSemaphore, kPatience, &bitmap))
+        return fail(std::string("no frame was captured: ") + demo::decoderStatusText(capture->lastError()));
+    const demo::Picture frame = filters->pictureOf(bitmap);
+    progress.end(sizeText(frame.width, frame.height));
+
+    progress.begin("Applying the eight filters");
+    int failures = 0;
+    const std::vector<demo::Tile> tiles = demo::applyEffects(*filters, frame, "LIVE FRAME", &failures);
+    progress.end(failures == 0 ? "all applied" : std::to_string(failures) + " failed");
+
+    progress.begin("Writing the contact sheet");
+    const std::string title = capture->moduleName() + " + " + filters->moduleName() + " - live " +
+                              sizeText(frame.width, frame.height) + " from " + camera.name;
+    const demo::Picture sheet = demo::composeContactSheet(title, tiles, 3);
+    std::error_code directoryError;
+    const std::filesystem::path parent = std::filesystem::path(options.output).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, directoryError);
+    if (!demo::writePng(options.output, sheet, &error)) return fail(error);
+    progress.end(options.output + ", " + sizeText(sheet.width, sheet.height));
+
+    capture.reset();
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,67 @@
+// The filter graph: one GStreamer pipeline holding the filters' elements.
+// Connect links pads directly or through what format_bridge inserts;
+// Render ends a stream in the video renderer. The graph is also the
+// stream's media control (Run, Pause, Stop as PLAYING, PAUSED, READY) and
+// the renderer's video window. Giving back its last reference stops the
+// pipeline and frees it all. The builder's methods and the media control
+// run on one thread at a time (the worker); the window's methods may
+// come from any thread meanwhile.
+#ifndef CAPTURE_GSTREAMER_FILTER_GRAPH_H
+#define CAPTURE_GSTREAMER_FILTER_GRAPH_H
+
+#include "com_object.h"
+#include "interface_stubs.h"
+#include "video_renderer.h"
+#include "window_settings.h"
+
+#include <gst/gst.h>
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace gstbackend {
+
+class FilterGraph : public ComObject<GraphBuilderStub, MediaControlStub, VideoWindowStub> {
+public:
+    FilterGraph();
+    ~FilterGraph() override;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override;
+
+    HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter *filter, LPCWSTR name) override;
+    HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters **filters) override;
+    HRESULT STDMETHODCALLTYPE Connect(IPin *out, IPin *in) override;
+    HRESULT STDMETHODCALLTYPE Render(IPin *out) override;
+
+    HRESULT STDMETHODCALLTYPE Run() override;
+    HRESULT STDMETHODCALLTYPE Pause() override;
+    HRESULT STDMETHODCALLTYPE Stop() override;
+
+    HRESULT STDMETHODCALLTYPE put_WindowStyle(LONG style) override;
+    HRESULT STDMETHODCALLTYPE put_AutoShow(LONG autoShow) override;
+    HRESULT STDMETHODCALLTYPE put_Visible(LONG visible) override;
+    HRESULT STDMETHODCALLTYPE put_Left(LONG left) override;
+    HRESULT STDMETHODCALLTYPE put_Top(LONG top) override;
+    HRESULT STDMETHODCALLTYPE put_Width(LONG width) override;
+    HRESULT STDMETHODCALLTYPE put_Height(LONG height) override;
+    HRESULT STDMETHODCALLTYPE put_Owner(OAHWND owner) override;
+    HRESULT STDMETHODCALLTYPE SetWindowPosition(LONG left, LONG top, LONG width, LONG height) override;
+
+private:
+    // Whether the pad's element was added to this graph.
+    bool holds(GstPad *pad);
+    HRESULT changeState(GstState state);
+    // Changes the window settings and applies them to the preview.
+    template <class Change>
+    HRESULT changeWindow(Change change);
+
+    GstElement *const pipeline_;
+    std::mutex mutex_; // guards the members below
+    std::vector<IBaseFilter *> filters_; // one reference each
+    std::unique_ptr<VideoRenderer> renderer_;
+    WindowSettings window_;
+};
+
+} // namespace gstbackend
+
+#endif

@@ -1,0 +1,66 @@
+// The sample grabber: a filter that passes video through unchanged and
+// hands every frame, as RGB24 with rows bottom-up and each row padded to
+// a multiple of 4 bytes, to the registered callback's BufferCB on the
+// streaming thread, with the frame's running time in seconds.
+#ifndef CAPTURE_GSTREAMER_SAMPLE_GRABBER_H
+#define CAPTURE_GSTREAMER_SAMPLE_GRABBER_H
+
+#include "element_filter.h"
+#include "media_types.h"
+
+#include <gst/video/video.h>
+
+#include <mutex>
+#include <vector>
+
+namespace gstbackend {
+
+class SampleGrabber : public ElementFilter<ISampleGrabber> {
+public:
+    SampleGrabber();
+    ~SampleGrabber() override;
+
+    // Any thread.
+    HRESULT STDMETHODCALLTYPE SetOneShot(BOOL oneShot) override;
+    HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE *type) override;
+    // The negotiated size once frames flow; before that, and while a new
+    // size is on its way, the size the elements upstream now produce.
+    HRESULT STDMETHODCALLTYPE GetConnectedMediaType(AM_MEDIA_TYPE *type) override;
+    HRESULT STDMETHODCALLTYPE SetBufferSamples(BOOL bufferThem) override;
+    HRESULT STDMETHODCALLTYPE GetCurrentBuffer(LONG *, LONG *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCurrentSample(IMediaSample **) override { return E_NOTIMPL; }
+    // Buffers only (1); the callback's SampleCB is never called.
+    HRESULT STDMETHODCALLTYPE SetCallback(ISampleGrabberCB *callback, LONG whichMethod) override;
+
+protected:
+    HRESULT queryExtra(REFIID riid, void **out) override;
+
+private:
+    static GstPadProbeReturn onData(GstPad *pad, GstPadProbeInfo *info, gpointer self);
+    // Streaming thread.
+    void takeCaps(GstCaps *caps);
+    void deliver(GstBuffer *buffer);
+    double secondsOf(GstClockTime time) const;
+
+    GstElement *filter_; // the caps filter inside the grabber's bin
+    GstPad *input_;      // the bin's sink pad
+
+    std::mutex callbackMutex_; // held while the callback runs
+    ISampleGrabberCB *callback_ = nullptr;
+
+    std::mutex sizeMutex_;
+    VideoSize seen_;            // of the last caps that reached the probe
+    bool sizeChanging_ = false; // a new size was announced whose caps have
+                                // not arrived: frames of the old size still
+                                // in flight are not handed on
+
+    // Streaming thread only.
+    GstVideoInfo info_;
+    bool haveInfo_ = false;
+    GstSegment segment_;
+    std::vector<uint8_t> frame_; // bottom-up copy, sized when caps arrive
+};
+
+} // namespace gstbackend
+
+#endif

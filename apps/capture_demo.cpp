@@ -5,6 +5,7 @@
 // camera it captures from the virtual camera, and says so.
 #include "camera_survey.h"
 #include "capture_host.h"
+#include "command_line.h"
 #include "contact_sheet.h"
 #include "demo_effects.h"
 #include "demo_window.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace {
@@ -40,7 +42,6 @@ constexpr auto kPatience = std::chrono::seconds(20);
 struct Options {
     std::string output = kDefaultOutput;
     int frames = kDefaultFrames;
-    bool help = false;
 };
 
 void printUsage(std::FILE *stream) {
@@ -59,37 +60,14 @@ void printUsage(std::FILE *stream) {
                  kDefaultFrames, kDefaultOutput);
 }
 
-bool parseOptions(int argc, char **argv, Options *options, std::string *error) {
-    for (int i = 1; i < argc; ++i) {
-        std::string name = argv[i];
-        if (name == "--help" || name == "-h") {
-            options->help = true;
-            continue;
-        }
-        const size_t equals = name.find('=');
-        std::string value = equals != std::string::npos ? name.substr(equals + 1) : std::string();
-        if (equals != std::string::npos)
-            name.resize(equals);
-        else if (i + 1 < argc)
-            value = argv[++i];
-        if (value.empty()) {
-            *error = "missing value for " + name;
-            return false;
-        }
-        if (name == "--output") {
-            options->output = value;
-        } else if (name == "--frames") {
-            options->frames = std::atoi(value.c_str());
-            if (options->frames < 1) {
-                *error = "--frames wants a positive number";
-                return false;
-            }
-        } else {
-            *error = "unknown option " + name;
-            return false;
-        }
-    }
-    return true;
+// Keeps a positive number of frames.
+demo::OptionReader storeFrames(int *frames) {
+    return [frames](const std::string &value, std::string *error) {
+        *frames = std::atoi(value.c_str());
+        if (*frames >= 1) return true;
+        *error = "--frames wants a positive number";
+        return false;
+    };
 }
 
 // Numbered steps, each reporting what it took.
@@ -129,16 +107,12 @@ std::string sizeText(int width, int height) { return std::to_string(width) + "x"
 
 int main(int argc, char **argv) {
     Options options;
+    const demo::CommandLine commandLine{
+        "capture_demo",
+        printUsage,
+        {{"--output", demo::storeValue(&options.output)}, {"--frames", storeFrames(&options.frames)}}};
+    if (const std::optional<int> status = demo::readCommandLine(commandLine, argc, argv)) return *status;
     std::string error;
-    if (!parseOptions(argc, argv, &options, &error)) {
-        std::fprintf(stderr, "capture_demo: %s\n", error.c_str());
-        printUsage(stderr);
-        return 2;
-    }
-    if (options.help) {
-        printUsage(stdout);
-        return 0;
-    }
 
     std::unique_ptr<demo::DemoWindow> window =
         demo::DemoWindow::open(kWindowWidth, kWindowHeight, "Capture demo - starting");

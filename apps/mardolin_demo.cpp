@@ -1,5 +1,6 @@
 // Demo host for the filter library: loads it by name, runs each of its
 // eight filters on one picture and writes a labelled contact sheet.
+#include "command_line.h"
 #include "contact_sheet.h"
 #include "demo_effects.h"
 #include "filter_host.h"
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,6 @@ constexpr int kMaxInputHeight = 480;
 struct Options {
     std::string input;
     std::string output = kDefaultOutput;
-    bool help = false;
 };
 
 void printUsage(std::FILE *stream) {
@@ -45,33 +46,6 @@ void printUsage(std::FILE *stream) {
                  "  --output FILE.png  contact sheet to write (default %s)\n"
                  "  --help             show this text\n",
                  kLibraryName, kMaxInputWidth, kMaxInputHeight, kDefaultOutput);
-}
-
-// Accepts "--name value" and "--name=value"; answers false on anything else.
-bool parseOptions(int argc, char **argv, Options *options, std::string *error) {
-    for (int i = 1; i < argc; ++i) {
-        std::string name = argv[i];
-        if (name == "--help" || name == "-h") {
-            options->help = true;
-            continue;
-        }
-        const size_t equals = name.find('=');
-        const bool joined = equals != std::string::npos;
-        std::string value = joined ? name.substr(equals + 1) : std::string();
-        if (joined) name.resize(equals);
-        std::string *target = name == "--input" ? &options->input : name == "--output" ? &options->output : nullptr;
-        if (target == nullptr) {
-            *error = "unknown option " + name;
-            return false;
-        }
-        if (!joined && i + 1 < argc) value = argv[++i];
-        if (value.empty()) {
-            *error = "missing value for " + name;
-            return false;
-        }
-        *target = value;
-    }
-    return true;
 }
 
 bool loadPicture(const Options &options, Picture *picture, std::string *description) {
@@ -108,16 +82,12 @@ bool createParentDirectory(const std::string &path) {
 
 int main(int argc, char **argv) {
     Options options;
+    const demo::CommandLine commandLine{
+        "mardolin_demo",
+        printUsage,
+        {{"--input", demo::storeValue(&options.input)}, {"--output", demo::storeValue(&options.output)}}};
+    if (const std::optional<int> status = demo::readCommandLine(commandLine, argc, argv)) return *status;
     std::string error;
-    if (!parseOptions(argc, argv, &options, &error)) {
-        std::fprintf(stderr, "mardolin_demo: %s\n", error.c_str());
-        printUsage(stderr);
-        return 2;
-    }
-    if (options.help) {
-        printUsage(stdout);
-        return 0;
-    }
 
     Picture original;
     std::string description;

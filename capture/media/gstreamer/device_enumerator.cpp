@@ -7,7 +7,7 @@ namespace {
 
 // A device's moniker binds to a filter over the source element that the
 // device makes; a device that makes none does not bind.
-class DeviceMoniker : public ComObject<MonikerStub> {
+class DeviceMoniker : public media::ComObject<media::MonikerStub> {
 public:
     explicit DeviceMoniker(GstDevice *device) : device_(GST_DEVICE(gst_object_ref(device))) {}
     ~DeviceMoniker() override { gst_object_unref(device_); }
@@ -33,7 +33,7 @@ private:
     GstDevice *const device_;
 };
 
-class DeviceEnumerator : public ComObject<ICreateDevEnum> {
+class DeviceEnumerator : public media::ComObject<ICreateDevEnum> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override {
         if (out == nullptr) return E_POINTER;
@@ -56,13 +56,13 @@ public:
             monikers.push_back(new DeviceMoniker(GST_DEVICE(device->data)));
         g_list_free_full(devices, gst_object_unref);
         if (monikers.empty()) return S_FALSE;
-        *out = new Enumerator<IEnumMoniker, IMoniker>(IID_IEnumMoniker, std::move(monikers));
+        *out = new media::Enumerator<IEnumMoniker, IMoniker>(IID_IEnumMoniker, std::move(monikers));
         return S_OK;
     }
 };
 
 } // namespace
 
-HRESULT createDeviceEnumerator(REFIID iid, void **out) { return createAs<DeviceEnumerator>(iid, out); }
+HRESULT createDeviceEnumerator(REFIID iid, void **out) { return media::createAs<DeviceEnumerator>(iid, out); }
 
 } // namespace gstbackend

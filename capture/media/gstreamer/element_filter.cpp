@@ -3,7 +3,7 @@
 namespace gstbackend {
 namespace {
 
-class Pin : public ComObject<PinStub, IPadAccess> {
+class Pin : public media::ComObject<media::PinStub, IPadAccess> {
 public:
     explicit Pin(GstPad *pad) : pad_(GST_PAD(gst_object_ref(pad))) {}
     ~Pin() override { gst_object_unref(pad_); }
@@ -55,7 +55,7 @@ IEnumPins *newPinEnumerator(GstElement *element) {
     GST_OBJECT_LOCK(element);
     for (GList *pad = element->pads; pad != nullptr; pad = pad->next) pins.push_back(new Pin(GST_PAD(pad->data)));
     GST_OBJECT_UNLOCK(element);
-    return new Enumerator<IEnumPins, IPin>(IID_IEnumPins, std::move(pins));
+    return new media::Enumerator<IEnumPins, IPin>(IID_IEnumPins, std::move(pins));
 }
 
 IBaseFilter *newElementFilter(GstElement *element) { return new InsertedFilter(element); }

@@ -34,7 +34,7 @@ GstPad *padOf(IPin *pin);
 // A filter over an element, answering the extra interfaces its subclass
 // serves as well.
 template <class... Extra>
-class ElementFilter : public ComObject<FilterStub, IElementAccess, Extra...> {
+class ElementFilter : public media::ComObject<media::FilterStub, IElementAccess, Extra...> {
 public:
     // Takes the element, sinking a floating reference.
     explicit ElementFilter(GstElement *element) : element_(GST_ELEMENT(gst_object_ref_sink(element))) {}

@@ -62,7 +62,7 @@ HRESULT FilterGraph::EnumFilters(IEnumFilters **filters) {
     if (filters == nullptr) return E_POINTER;
     std::lock_guard<std::mutex> lock(mutex_);
     for (IBaseFilter *filter : filters_) filter->AddRef();
-    *filters = new Enumerator<IEnumFilters, IBaseFilter>(IID_IEnumFilters, filters_);
+    *filters = new media::Enumerator<IEnumFilters, IBaseFilter>(IID_IEnumFilters, filters_);
     return S_OK;
 }
 

@@ -22,7 +22,8 @@
 
 namespace gstbackend {
 
-class FilterGraph : public ComObject<GraphBuilderStub, MediaControlStub, VideoWindowStub> {
+class FilterGraph
+    : public media::ComObject<media::GraphBuilderStub, media::MediaControlStub, media::VideoWindowStub> {
 public:
     FilterGraph();
     ~FilterGraph() override;

@@ -29,7 +29,7 @@ extern "C" MEDIA_API HRESULT mediaBackendCreateInstance(REFCLSID clsid, IUnknown
     if (!known) return REGDB_E_CLASSNOTREG;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
     if (!gstreamerReady()) return E_FAIL;
-    if (clsid == CLSID_FilterGraph) return gstbackend::createAs<gstbackend::FilterGraph>(iid, out);
+    if (clsid == CLSID_FilterGraph) return media::createAs<gstbackend::FilterGraph>(iid, out);
     if (clsid == CLSID_SystemDeviceEnum) return gstbackend::createDeviceEnumerator(iid, out);
-    return gstbackend::createAs<gstbackend::SampleGrabber>(iid, out);
+    return media::createAs<gstbackend::SampleGrabber>(iid, out);
 }

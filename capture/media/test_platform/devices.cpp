@@ -5,10 +5,10 @@
 namespace testplatform {
 namespace {
 
-class DeviceFilter : public ComObject<FilterStub> {
+class DeviceFilter : public CountedObject<media::FilterStub> {
 public:
     DeviceFilter(size_t index, bool hasOutputPin)
-        : ComObject("Device " + std::to_string(index)), hasOutputPin_(hasOutputPin) {}
+        : CountedObject("Device " + std::to_string(index)), hasOutputPin_(hasOutputPin) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override {
         if (riid == IID_IUnknown || riid == IID_IPersist || riid == IID_IMediaFilter || riid == IID_IBaseFilter)
             return answer(this, out);
@@ -26,7 +26,7 @@ private:
     const bool hasOutputPin_;
 };
 
-class DeviceMoniker : public ComObject<MonikerStub> {
+class DeviceMoniker : public CountedObject<media::MonikerStub> {
 public:
     explicit DeviceMoniker(size_t index) : index_(index) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override {
@@ -45,7 +45,7 @@ private:
     const size_t index_;
 };
 
-class DeviceEnumerator : public ComObject<ICreateDevEnum> {
+class DeviceEnumerator : public CountedObject<ICreateDevEnum> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override {
         if (riid == IID_IUnknown || riid == IID_ICreateDevEnum) return answer(this, out);
@@ -58,8 +58,7 @@ public:
         if (category != CLSID_VideoInputDeviceCategory || count == 0) return S_FALSE;
         std::vector<IMoniker *> monikers;
         for (size_t index = 0; index < count; ++index) monikers.push_back(new DeviceMoniker(index));
-        *out = new Enumerator<IEnumMoniker, IMoniker>(IID_IEnumMoniker, monikers);
-        for (IMoniker *moniker : monikers) moniker->Release();
+        *out = new Enumerator<IEnumMoniker, IMoniker>(IID_IEnumMoniker, std::move(monikers));
         return S_OK;
     }
 };

@@ -58,6 +58,7 @@ HRESULT FilterGraph::AddFilter(IBaseFilter *filter, LPCWSTR name) {
 
 HRESULT FilterGraph::EnumFilters(IEnumFilters **filters) {
     std::lock_guard<std::mutex> lock(state().mutex);
+    for (IBaseFilter *filter : filters_) filter->AddRef();
     *filters = new Enumerator<IEnumFilters, IBaseFilter>(IID_IEnumFilters, filters_);
     return S_OK;
 }

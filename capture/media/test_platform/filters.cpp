@@ -16,9 +16,9 @@ const DecodeSize kDecodeSizes[] = {
 };
 
 // Decoding at another resolution changes the size the grabber connects at.
-class DvDecoderFilter : public ComObject<FilterStub, IIPDVDec> {
+class DvDecoderFilter : public CountedObject<media::FilterStub, IIPDVDec> {
 public:
-    DvDecoderFilter() : ComObject("DvDecoder") {}
+    DvDecoderFilter() : CountedObject("DvDecoder") {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override {
         if (riid == IID_IUnknown || riid == IID_IBaseFilter || riid == IID_IMediaFilter || riid == IID_IPersist)
             return answer(static_cast<IBaseFilter *>(this), out);
@@ -47,9 +47,9 @@ private:
     int display_ = DVRESOLUTION_FULL;
 };
 
-class VideoRenderer : public ComObject<FilterStub> {
+class VideoRenderer : public CountedObject<media::FilterStub> {
 public:
-    VideoRenderer() : ComObject("VideoRenderer") {}
+    VideoRenderer() : CountedObject("VideoRenderer") {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override {
         if (riid == IID_IUnknown || riid == IID_IBaseFilter || riid == IID_IMediaFilter || riid == IID_IPersist)
             return answer(this, out);

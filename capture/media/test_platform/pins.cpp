@@ -15,9 +15,7 @@ HRESULT Pin::QueryDirection(PIN_DIRECTION *direction) {
 IEnumPins *newPinEnumerator(const std::vector<PinRole> &roles) {
     std::vector<IPin *> pins;
     for (PinRole role : roles) pins.push_back(new Pin(role));
-    auto *enumerator = new Enumerator<IEnumPins, IPin>(IID_IEnumPins, pins);
-    for (IPin *pin : pins) pin->Release();
-    return enumerator;
+    return new Enumerator<IEnumPins, IPin>(IID_IEnumPins, std::move(pins));
 }
 
 } // namespace testplatform

@@ -2,7 +2,7 @@
 #ifndef CAPTURE_TEST_PLATFORM_TEST_OBJECTS_H
 #define CAPTURE_TEST_PLATFORM_TEST_OBJECTS_H
 
-#include "com_object.h"
+#include "counted_object.h"
 #include "interface_stubs.h"
 
 #include <thread>
@@ -12,7 +12,7 @@ namespace testplatform {
 // What a pin is for, which is all the graph needs to know to join them.
 enum class PinRole { DeviceOutput, GrabberInput, GrabberOutput };
 
-class Pin : public ComObject<PinStub> {
+class Pin : public CountedObject<media::PinStub> {
 public:
     explicit Pin(PinRole role) : role_(role) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override;
@@ -29,9 +29,9 @@ IEnumPins *newPinEnumerator(const std::vector<PinRole> &roles);
 // The system device enumerator, offering the script's devices.
 HRESULT createDeviceEnumerator(REFIID iid, void **out);
 
-class SampleGrabber : public ComObject<ISampleGrabber, FilterStub> {
+class SampleGrabber : public CountedObject<ISampleGrabber, media::FilterStub> {
 public:
-    SampleGrabber() : ComObject("SampleGrabber") {}
+    SampleGrabber() : CountedObject("SampleGrabber") {}
     ~SampleGrabber() override;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override;
     HRESULT STDMETHODCALLTYPE SetOneShot(BOOL oneShot) override;
@@ -52,9 +52,9 @@ IBaseFilter *newDvDecoder();
 // The windowed renderer that Render adds.
 IBaseFilter *newVideoRenderer();
 
-class FilterGraph : public ComObject<GraphBuilderStub, MediaControlStub, VideoWindowStub> {
+class FilterGraph : public CountedObject<media::GraphBuilderStub, media::MediaControlStub, media::VideoWindowStub> {
 public:
-    FilterGraph() : ComObject("FilterGraph") {}
+    FilterGraph() : CountedObject("FilterGraph") {}
     ~FilterGraph() override;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override;
 

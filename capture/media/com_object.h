@@ -1,25 +1,21 @@
-// Reference counting shared by the test platform's objects, and a plain
-// enumerator. Every object counts itself alive, and its final release is
-// logged when it has a name.
-#ifndef CAPTURE_TEST_PLATFORM_COM_OBJECT_H
-#define CAPTURE_TEST_PLATFORM_COM_OBJECT_H
+// Reference counting shared by a backend's objects, and an enumerator over
+// a fixed list of interface pointers. Any thread.
+#ifndef CAPTURE_MEDIA_COM_OBJECT_H
+#define CAPTURE_MEDIA_COM_OBJECT_H
 
-#include "platform_state.h"
+#include "direct_show.h"
 
-#include <string>
+#include <atomic>
 #include <utility>
 #include <vector>
 
-namespace testplatform {
+namespace media {
 
 template <class... Interfaces>
 class ComObject : public Interfaces... {
 public:
-    explicit ComObject(std::string name = std::string()) : name_(std::move(name)) { ++state().live; }
-    virtual ~ComObject() {
-        if (!name_.empty()) record("Release " + name_);
-        --state().live;
-    }
+    ComObject() = default;
+    virtual ~ComObject() = default;
     ComObject(const ComObject &) = delete;
     ComObject &operator=(const ComObject &) = delete;
 
@@ -37,14 +33,13 @@ protected:
         AddRef();
         return S_OK;
     }
-    HRESULT refuse(void **out) {
+    static HRESULT refuse(void **out) {
         *out = nullptr;
         return E_NOINTERFACE;
     }
 
 private:
     std::atomic<ULONG> references_{1};
-    std::string name_;
 };
 
 // Makes one object and answers it as iid, as a class factory does.
@@ -56,21 +51,23 @@ HRESULT createAs(REFIID iid, void **out, Arguments &&...arguments) {
     return result;
 }
 
-// Walks a fixed list, handing out a reference to each item.
-template <class EnumInterface, class Item>
-class Enumerator : public ComObject<EnumInterface> {
+// Walks a fixed list, handing out a reference to each item. Adopts the
+// references the list holds. Object is the backend's own kind of
+// ComObject<EnumInterface>, for a backend that keeps count of its objects.
+template <class EnumInterface, class Item, class Object = ComObject<EnumInterface>>
+class Enumerator : public Object {
 public:
-    Enumerator(const IID &iid, std::vector<Item *> items) : iid_(iid), items_(std::move(items)) {
-        for (Item *item : items_) item->AddRef();
-    }
+    Enumerator(const IID &iid, std::vector<Item *> items) : iid_(iid), items_(std::move(items)) {}
     ~Enumerator() override {
         for (Item *item : items_) item->Release();
     }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override {
+        if (out == nullptr) return E_POINTER;
         if (riid == IID_IUnknown || riid == iid_) return this->answer(this, out);
         return this->refuse(out);
     }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, Item **out, ULONG *fetched) override {
+        if (out == nullptr) return E_POINTER;
         ULONG given = 0;
         for (; given < count && next_ < items_.size(); ++given, ++next_) {
             out[given] = items_[next_];
@@ -81,7 +78,9 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
         next_ += count;
-        return next_ <= items_.size() ? S_OK : S_FALSE;
+        if (next_ <= items_.size()) return S_OK;
+        next_ = items_.size();
+        return S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Reset() override {
         next_ = 0;
@@ -95,6 +94,6 @@ private:
     size_t next_ = 0;
 };
 
-} // namespace testplatform
+} // namespace media
 
 #endif

@@ -1,11 +1,11 @@
-// Every method of the larger interfaces answering E_NOTIMPL, so that the
-// platform's objects spell out only the methods the capture logic calls.
-#ifndef CAPTURE_TEST_PLATFORM_INTERFACE_STUBS_H
-#define CAPTURE_TEST_PLATFORM_INTERFACE_STUBS_H
+// Every method of the larger interfaces answering E_NOTIMPL, so that a
+// backend's objects spell out only the methods they serve.
+#ifndef CAPTURE_MEDIA_INTERFACE_STUBS_H
+#define CAPTURE_MEDIA_INTERFACE_STUBS_H
 
 #include "direct_show.h"
 
-namespace testplatform {
+namespace media {
 
 struct FilterStub : IBaseFilter {
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID *) override { return E_NOTIMPL; }
@@ -148,6 +148,6 @@ struct VideoWindowStub : DispatchStub<IVideoWindow> {
     HRESULT STDMETHODCALLTYPE IsCursorHidden(LONG *) override { return E_NOTIMPL; }
 };
 
-} // namespace testplatform
+} // namespace media
 
 #endif

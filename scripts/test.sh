@@ -14,7 +14,7 @@ run_suite() {
   ctest --test-dir "$directory" --output-on-failure -j 2
 }
 
-run_suite build
+run_suite build -DBUILD_TESTING=ON -DBUILD_APPS=ON
 run_suite build-asan -DSANITIZE=address -DBUILD_APPS=OFF
 run_suite build-tsan -DSANITIZE=thread -DBUILD_APPS=OFF
 

@@ -28,7 +28,8 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "${MINGW_STATIC_RUNTIME}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${MINGW_STATIC_RUNTIME}")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${MINGW_STATIC_RUNTIME}")
 
-# Test programs run under Wine. Their test lists are read when ctest runs,
-# not at build time, so the build itself needs no Wine.
+# Test lists are read when ctest runs, not at build time, so the build needs
+# no Wine. Where Wine runs 32-bit programs, ctest runs them through it; where
+# it cannot, scripts/windows/test.sh runs them in an emulated machine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)

@@ -1,0 +1,91 @@
+#!/bin/sh
+# The first process of the Wine virtual machine (see wine-vm.sh). Its root is
+# the Wine tree; what it does comes from the kernel command line:
+#   wine_vm=prefix                    makes the Wine prefix each test run starts from
+#   wine_vm=tests wine_vm_bin=DIR     runs DIR/*_tests.exe under Wine
+#   wine_vm_shared=DIR[,DIR...]       directories shared at their own paths
+# It prints "wine-vm status N" last and powers the machine off.
+export HOME=/root LANG=C.UTF-8 PATH=/usr/sbin:/usr/bin:/sbin:/bin
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv="
+cached_prefix=/opt/wine-prefix
+
+argument() { tr ' ' '\n' </proc/cmdline | sed -n "s/^$1=//p"; }
+
+# Wine's server socket lives under /tmp, which must be a local file system;
+# shared directories under /tmp are carried over onto it.
+prepare_file_systems() {
+  mount -t tmpfs tmpfs /run
+  mkdir -p /dev/shm
+  mount -t tmpfs tmpfs /dev/shm
+  shared=$(argument wine_vm_shared | tr ',' ' ')
+  for directory in $shared; do
+    mkdir -p "/run/shared$directory"
+    mount --bind "$directory" "/run/shared$directory"
+  done
+  mount -t tmpfs tmpfs /tmp
+  for directory in $shared; do
+    mkdir -p "$directory"
+    mount --bind "/run/shared$directory" "$directory"
+  done
+}
+
+make_prefix() {
+  rm -rf "$cached_prefix"
+  WINEPREFIX=$cached_prefix wineboot --init && WINEPREFIX=$cached_prefix wineserver -w
+}
+
+# The number that a line of GoogleTest's summary holds, or 0.
+count_of() {
+  number=$(sed -n "s/^$1.*/\1/p" /tmp/test-output | head -n 1)
+  echo "${number:-0}"
+}
+
+# Runs each test program once (all its cases in one process: every Wine
+# start is slow under emulation) and closes with a passed/failed count.
+run_tests() {
+  bin=$(argument wine_vm_bin)
+  # A private prefix: the cached one, with this run's writes kept in memory.
+  mkdir -p /tmp/prefix-changes /tmp/prefix-work /tmp/wine-prefix
+  mount -t overlay overlay -o "lowerdir=$cached_prefix,upperdir=/tmp/prefix-changes,workdir=/tmp/prefix-work" \
+    /tmp/wine-prefix
+  export WINEPREFIX=/tmp/wine-prefix
+  passed=0 failed=0 skipped=0 status=0
+  for program in "$bin"/*_tests.exe; do
+    [ -e "$program" ] || { echo "no *_tests.exe in $bin"; return 1; }
+    echo "=== $(basename "$program") (Wine, 32-bit)"
+    started=$(date +%s)
+    wine "$program" --gtest_brief=1 >/tmp/wine-output 2>&1
+    result=$?
+    tr -d '\r' </tmp/wine-output >/tmp/test-output
+    cat /tmp/test-output
+    # The brief summary has no failed count: it is what ran and did not pass or skip.
+    ran=$(count_of '\[==========\] \([0-9]*\) tests\? from .* ran\.')
+    passed_here=$(count_of '\[  PASSED  \] \([0-9]*\) tests\?\.')
+    skipped_here=$(count_of '\[  SKIPPED \] \([0-9]*\) tests\?,')
+    passed=$((passed + passed_here))
+    skipped=$((skipped + skipped_here))
+    failed=$((failed + ran - passed_here - skipped_here))
+    echo "($(($(date +%s) - started)) s under emulation)"
+    if [ "$result" -ne 0 ]; then
+      echo "$(basename "$program") exited with status $result"
+      status=1
+    fi
+  done
+  wineserver -k
+  echo "Windows: $passed passed, $failed failed, $skipped skipped"
+  return $status
+}
+
+prepare_file_systems
+case $(argument wine_vm) in
+  prefix) make_prefix ;;
+  tests) run_tests ;;
+  *) echo "wine_vm= must be prefix or tests"; false ;;
+esac
+echo "wine-vm status $?"
+sync
+# The first process must outlive the power-off; once it starts, the root file
+# system may no longer start programs.
+sleep 60 &
+echo o >/proc/sysrq-trigger
+wait

@@ -8,13 +8,17 @@ namespace mardolin {
 
 namespace {
 
+constexpr int32_t LargestChannelSum = 765;
+
+int32_t channelSum(uint32_t a, uint32_t b) {
+    return std::abs(redOf(a) - redOf(b)) + std::abs(greenOf(a) - greenOf(b)) + std::abs(blueOf(a) - blueOf(b));
+}
+
 // 0 for equal colours up to 0.99609375; alpha takes no part. A product with
 // the double nearest 1/768, not a division.
-double pixelDistance(uint32_t a, uint32_t b) {
-    const int32_t sum =
-        std::abs(redOf(a) - redOf(b)) + std::abs(greenOf(a) - greenOf(b)) + std::abs(blueOf(a) - blueOf(b));
-    return sum * 0.0013020833333333333;
-}
+double distanceOfSum(int32_t sum) { return sum * 0.0013020833333333333; }
+
+double pixelDistance(uint32_t a, uint32_t b) { return distanceOfSum(channelSum(a, b)); }
 
 } // namespace
 
@@ -24,6 +28,22 @@ void subtractBackgroundPixels(const uint32_t *frame, const uint32_t *background,
         const uint32_t framePixel = frame[i];
         const uint32_t backgroundPixel = background[i];
         output[i] = pixelDistance(backgroundPixel, framePixel) > threshold ? framePixel : 0u;
+    }
+}
+
+// Tries every sum with the very comparison the scalar kernel makes.
+int32_t smallestMovingSum(double threshold) {
+    int32_t sum = 0;
+    while (sum <= LargestChannelSum && !(distanceOfSum(sum) > threshold)) ++sum;
+    return sum;
+}
+
+void subtractBackgroundAbove(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
+                             int32_t movingSum) {
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t framePixel = frame[i];
+        const uint32_t backgroundPixel = background[i];
+        output[i] = channelSum(backgroundPixel, framePixel) >= movingSum ? framePixel : 0u;
     }
 }
 

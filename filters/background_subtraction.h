@@ -1,4 +1,5 @@
-// Background subtraction: the scalar kernel that states the arithmetic.
+// Background subtraction: the scalar kernel that states the arithmetic, and
+// the integer form of its threshold that the fast twins use.
 #ifndef MARDOLIN_BACKGROUND_SUBTRACTION_H
 #define MARDOLIN_BACKGROUND_SUBTRACTION_H
 
@@ -13,6 +14,20 @@ namespace mardolin {
 // of the three arrays.
 void subtractBackgroundPixels(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
                               double threshold);
+
+// The distance is a rounded product of the integer channel sum 0..765, so it
+// never falls as the sum grows: "distance > threshold" holds exactly for the
+// sums from this one up (766 when it holds for none, as with a NaN). Any thread.
+int32_t smallestMovingSum(double threshold);
+
+// subtractBackgroundPixels with the threshold in that integer form. Fast
+// twins take a count that is a multiple of their width.
+void subtractBackgroundAbove(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
+                             int32_t movingSum);
+void subtractBackgroundAboveSse2(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
+                                 int32_t movingSum); // 4 pixels
+void subtractBackgroundAboveAvx2(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
+                                 int32_t movingSum); // 8 pixels
 
 } // namespace mardolin
 

@@ -1,5 +1,5 @@
 // The background subtraction primitive.
-#include "background_subtraction.h"
+#include "kernel_dispatch.h"
 #include "primitive_arguments.h"
 
 namespace mardolin {
@@ -17,8 +17,8 @@ using namespace mardolin;
 PLUGIN_EXPORT HostWord HOST_CALL backgroundSubstraction(void) {
     PrimitiveArguments arguments;
     if (!readPrimitiveArguments(SubtractionLayout, arguments)) return 0;
-    subtractBackgroundPixels(arguments.pixels[0], arguments.pixels[1], arguments.pixels[2], arguments.pixelCount,
-                             arguments.floatAt[0]);
+    dispatch::subtractBackground(arguments.pixels[0], arguments.pixels[1], arguments.pixels[2], arguments.pixelCount,
+                                 arguments.floatAt[0]);
     answerReceiver(SubtractionLayout, arguments);
     return 1;
 }

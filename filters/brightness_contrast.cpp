@@ -27,6 +27,11 @@ double contrastedUnit(double unit, double contrast) {
     return value;
 }
 
+// The channel value the contrast step writes, before it is packed.
+int32_t contrastedChannel(int32_t channel, double contrast) {
+    return truncateToWord(contrastedUnit(channel * UnitPerChannelStep, contrast) * 255 + 0.5);
+}
+
 uint32_t applyContrast(uint32_t pixel, ChannelLevels contrast) {
     return packUnitPixel(contrastedUnit(redUnitOf(pixel), contrast.red),
                          contrastedUnit(greenUnitOf(pixel), contrast.green),
@@ -44,6 +49,31 @@ uint32_t applyBrightness(uint32_t pixel, ChannelLevels brightness) {
 }
 
 } // namespace
+
+// Packing the contrasted channels and reading them back changes nothing but
+// blue: a packed blue of 1, or the OpaqueBlack written for all three 0,
+// reads back as blue 0 (blueOf), which is what blueOf of the blue value alone
+// gives. The brightness step's final packing is left to the caller.
+void fillChannelTables(ChannelTables &tables, ChannelLevels contrast, ChannelLevels brightness) {
+    const ChannelLevels c = limitLevels(contrast);
+    const ChannelLevels b = limitLevels(brightness);
+    for (int32_t value = 0; value < 256; ++value) {
+        const uint32_t word = static_cast<uint32_t>(value);
+        tables.red[value] = static_cast<uint32_t>(brightenedChannel(contrastedChannel(value, c.red), b.red)) << 16;
+        tables.green[value] = static_cast<uint32_t>(brightenedChannel(contrastedChannel(value, c.green), b.green)) << 8;
+        const int32_t contrastedBlue = blueOf(static_cast<uint32_t>(contrastedChannel(blueOf(word), c.blue)));
+        tables.blue[value] = static_cast<uint32_t>(brightenedChannel(contrastedBlue, b.blue));
+    }
+}
+
+void adjustPixelsWithTables(uint32_t *words, int32_t count, const ChannelTables &tables) {
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t pixel = words[i];
+        const uint32_t adjusted = 0xFF000000u | tables.red[(pixel >> 16) & 255u] | tables.green[(pixel >> 8) & 255u] |
+                                  tables.blue[pixel & 255u];
+        words[i] = adjusted == 0xFF000000u ? OpaqueBlack : adjusted;
+    }
+}
 
 void adjustBrightnessAndContrastPixels(uint32_t *words, int32_t count, ChannelLevels contrast,
                                        ChannelLevels brightness) {

@@ -1,4 +1,5 @@
-// Brightness and contrast: the scalar kernel that states the arithmetic.
+// Brightness and contrast: the scalar kernel that states the arithmetic, and
+// the per-channel tables its fast twins use.
 #ifndef MARDOLIN_BRIGHTNESS_CONTRAST_H
 #define MARDOLIN_BRIGHTNESS_CONTRAST_H
 
@@ -19,6 +20,27 @@ struct ChannelLevels {
 // words[0 .. count - 1].
 void adjustBrightnessAndContrastPixels(uint32_t *words, int32_t count, ChannelLevels contrast,
                                        ChannelLevels brightness);
+
+// Both steps act on each channel alone, so a channel's result is a function
+// of its input byte. Each entry is that result already in its place in the
+// word (red << 16, green << 8, blue); the blue table is indexed by the raw
+// byte, so its entry 1 equals entry 0.
+struct ChannelTables {
+    uint32_t red[256];
+    uint32_t green[256];
+    uint32_t blue[256];
+};
+
+// The tables for one call, levels as the host passed them. Any thread.
+void fillChannelTables(ChannelTables &tables, ChannelLevels contrast, ChannelLevels brightness);
+
+// The pixel both steps make of a word: alpha 255, the three table entries,
+// and OpaqueBlack where all three are 0. Fast twins of this loop take a
+// count that is a multiple of their width. Host thread; touches only
+// words[0 .. count - 1].
+void adjustPixelsWithTables(uint32_t *words, int32_t count, const ChannelTables &tables);
+void adjustPixelsWithTablesAvx2(uint32_t *words, int32_t count, const ChannelTables &tables);   // 8 pixels
+void adjustPixelsWithTablesAvx512(uint32_t *words, int32_t count, const ChannelTables &tables); // 16 pixels
 
 } // namespace mardolin
 

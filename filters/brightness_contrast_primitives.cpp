@@ -1,5 +1,5 @@
 // The two brightness and contrast primitives.
-#include "brightness_contrast.h"
+#include "kernel_dispatch.h"
 #include "primitive_arguments.h"
 
 namespace mardolin {
@@ -22,8 +22,8 @@ PLUGIN_EXPORT HostWord HOST_CALL adjustBrightnessAndContrast(void) {
     if (!readPrimitiveArguments(SharedLevelsLayout, arguments)) return 0;
     const double contrast = arguments.floatAt[0];
     const double brightness = arguments.floatAt[1];
-    adjustBrightnessAndContrastPixels(arguments.pixels[0], arguments.pixelCount, {contrast, contrast, contrast},
-                                      {brightness, brightness, brightness});
+    dispatch::adjustBrightnessAndContrast(arguments.pixels[0], arguments.pixelCount, {contrast, contrast, contrast},
+                                          {brightness, brightness, brightness});
     answerReceiver(SharedLevelsLayout, arguments);
     return 1;
 }
@@ -33,8 +33,8 @@ PLUGIN_EXPORT HostWord HOST_CALL adjustRBGBrightnessAndContrast(void) {
     PrimitiveArguments arguments;
     if (!readPrimitiveArguments(PerChannelLevelsLayout, arguments)) return 0;
     const double *level = arguments.floatAt;
-    adjustBrightnessAndContrastPixels(arguments.pixels[0], arguments.pixelCount, {level[2], level[1], level[0]},
-                                      {level[5], level[4], level[3]});
+    dispatch::adjustBrightnessAndContrast(arguments.pixels[0], arguments.pixelCount, {level[2], level[1], level[0]},
+                                          {level[5], level[4], level[3]});
     answerReceiver(PerChannelLevelsLayout, arguments);
     return 1;
 }

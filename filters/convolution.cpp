@@ -3,6 +3,8 @@
 #include "pixel.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace mardolin {
@@ -34,10 +36,6 @@ template <int Count> float weightedChannelSum(const int32_t *channel, const floa
     return sum;
 }
 
-int32_t scaledChannel(float sum, double divisor, double bias) {
-    return truncateToWord((static_cast<double>(sum) + bias) / divisor);
-}
-
 template <int Count>
 uint32_t convolvedPixel(const uint32_t *neighbours, const float *weights, double divisor, double bias) {
     int32_t red[Count], green[Count], blue[Count];
@@ -54,15 +52,15 @@ uint32_t convolvedPixel(const uint32_t *neighbours, const float *weights, double
 }
 
 template <int Size>
-void convolve(const uint32_t *sourceWords, uint32_t *destinationWords, int32_t width, int32_t height,
-              const uint32_t *kernelWords, double divisor, double bias) {
+void convolveColumns(const uint32_t *sourceWords, uint32_t *destinationWords, int32_t width, int32_t height,
+                     const uint32_t *kernelWords, double divisor, double bias, int32_t firstColumn) {
     // A picture with no rows has no pixels, however many columns it claims.
     if (width <= 0 || height <= 0) return;
     constexpr int count = Size * Size;
     float weights[count];
     std::memcpy(weights, kernelWords, sizeof weights);
     uint32_t neighbours[count];
-    for (int32_t x = 0; x < width; ++x) {
+    for (int32_t x = firstColumn; x < width; ++x) {
         for (int32_t y = 0; y < height; ++y) {
             gatherNeighbourhood<Size>(neighbours, sourceWords, x, y, width, height);
             destinationWords[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
@@ -73,14 +71,61 @@ void convolve(const uint32_t *sourceWords, uint32_t *destinationWords, int32_t w
 
 } // namespace
 
+int32_t scaledChannel(float sum, double divisor, double bias) {
+    return truncateToWord((static_cast<double>(sum) + bias) / divisor);
+}
+
 void convolve3X3(const uint32_t *sourceWords, uint32_t *destinationWords, int32_t width, int32_t height,
                  const uint32_t *kernelWords, double divisor, double bias) {
-    convolve<3>(sourceWords, destinationWords, width, height, kernelWords, divisor, bias);
+    convolveColumns<3>(sourceWords, destinationWords, width, height, kernelWords, divisor, bias, 0);
 }
 
 void convolve5X5(const uint32_t *sourceWords, uint32_t *destinationWords, int32_t width, int32_t height,
                  const uint32_t *kernelWords, double divisor, double bias) {
-    convolve<5>(sourceWords, destinationWords, width, height, kernelWords, divisor, bias);
+    convolveColumns<5>(sourceWords, destinationWords, width, height, kernelWords, divisor, bias, 0);
+}
+
+void convolveColumnsFrom(int32_t size, int32_t firstColumn, const uint32_t *sourceWords, uint32_t *destinationWords,
+                         int32_t width, int32_t height, const uint32_t *kernelWords, double divisor, double bias) {
+    if (size == 3)
+        convolveColumns<3>(sourceWords, destinationWords, width, height, kernelWords, divisor, bias, firstColumn);
+    else
+        convolveColumns<5>(sourceWords, destinationWords, width, height, kernelWords, divisor, bias, firstColumn);
+}
+
+// Every product and partial sum is then a multiple of 2^-shift below 2^14 in
+// magnitude: single precision holds each exactly, so no step rounds and the
+// sum is the integer sum times 2^-shift, whatever the order.
+bool smallIntegerWeightsOf(const float *weights, int32_t count, SmallIntegerWeights &integer) {
+    for (int32_t shift = 0; shift <= SmallIntegerWeights::LargestShift; ++shift) {
+        int32_t magnitudes = 0;
+        bool fits = true;
+        for (int32_t k = 0; k < count && fits; ++k) {
+            const double scaled = std::ldexp(static_cast<double>(weights[k]), shift);
+            fits = std::fabs(scaled) <= SmallIntegerWeights::LargestWeight && scaled == std::trunc(scaled);
+            if (fits) {
+                integer.scaled[k] = static_cast<int32_t>(scaled);
+                magnitudes += std::abs(integer.scaled[k]);
+            }
+        }
+        if (!fits) continue;
+        if (magnitudes > SmallIntegerWeights::LargestMagnitudes) return false;
+        integer.count = count;
+        integer.shift = shift;
+        integer.lowestSum = 0;
+        for (int32_t k = 0; k < count; ++k) integer.lowestSum += 255 * std::min(integer.scaled[k], 0);
+        integer.sumCount = 255 * magnitudes + 1;
+        return true;
+    }
+    return false;
+}
+
+// The scalar kernel's own last steps on the exact single-precision sum.
+void fillChannelValues(const SmallIntegerWeights &integer, double divisor, double bias, uint8_t *values) {
+    for (int32_t i = 0; i < integer.sumCount; ++i) {
+        const float sum = static_cast<float>(std::ldexp(static_cast<double>(integer.lowestSum + i), -integer.shift));
+        values[i] = static_cast<uint8_t>(std::clamp(scaledChannel(sum, divisor, bias), 0, 255));
+    }
 }
 
 } // namespace mardolin

@@ -28,11 +28,15 @@ inline double redUnitOf(uint32_t pixel) { return redOf(pixel) * UnitPerChannelSt
 inline double greenUnitOf(uint32_t pixel) { return greenOf(pixel) * UnitPerChannelStep; }
 inline double blueUnitOf(uint32_t pixel) { return blueOf(pixel) * UnitPerChannelStep; }
 
-// 0 for black, 0.99609375 for white.
-inline double luminanceOf(uint32_t pixel) {
-    const int32_t weighted = 299 * redOf(pixel) + 587 * greenOf(pixel) + 114 * blueOf(pixel);
-    return weighted * UnitPerLuminanceStep;
+// 299 red + 587 green + 114 blue: 0 for black, 255000 for white.
+inline int32_t weightedLuminanceOf(uint32_t pixel) {
+    return 299 * redOf(pixel) + 587 * greenOf(pixel) + 114 * blueOf(pixel);
 }
+
+// 0 for black, 0.99609375 for white. A rounded product of the weighted sum
+// with a constant far from 0: distinct sums give distinct luminances in the
+// same order, which lets kernels compare the sums instead.
+inline double luminanceOf(uint32_t pixel) { return weightedLuminanceOf(pixel) * UnitPerLuminanceStep; }
 
 // Truncates toward zero to 64 bits and keeps the low 32 bits as a signed
 // value; what has no 64-bit value (NaN, infinities, |value| >= 2^63) gives 0.

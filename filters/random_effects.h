@@ -14,6 +14,12 @@ namespace mardolin {
 // alone without a draw. Host thread; touches only words 0 .. width * height - 1.
 void meltPixels(uint32_t *words, int32_t width, int32_t height, double amount);
 
+// meltPixels, word for word and draw for draw: the draws of a batch of
+// attempts are taken first, four generator states apart, their pairs fetched
+// ahead, and the exchanges then made in order without a branch, comparing
+// the integer weighted luminances. Host thread; touches what meltPixels touches.
+void meltPixelsInBatches(uint32_t *words, int32_t width, int32_t height, double amount);
+
 // Each word in turn, one draw each, becomes white with a probability of
 // about its luminance, else OpaqueBlack. Host thread; touches only
 // words 0 .. count - 1.
@@ -23,6 +29,15 @@ void oldBWTVPixels(uint32_t *words, int32_t count);
 // switched fully on with a probability of about its value, else off.
 // Host thread; touches only words 0 .. count - 1.
 void oldColorTVPixels(uint32_t *words, int32_t count);
+
+// Fast twins of the two television effects: they draw from several states of
+// the sequence at once, each lane its own draw in the order above, and leave
+// the thread's state where the scalar kernel leaves it. The count is a
+// multiple of their width.
+void oldBWTVPixelsSse2(uint32_t *words, int32_t count);    // 4 pixels
+void oldBWTVPixelsAvx2(uint32_t *words, int32_t count);    // 8 pixels
+void oldColorTVPixelsSse2(uint32_t *words, int32_t count); // 4 pixels
+void oldColorTVPixelsAvx2(uint32_t *words, int32_t count); // 8 pixels
 
 } // namespace mardolin
 

@@ -1,4 +1,5 @@
 // The melt and old-television primitives.
+#include "kernel_dispatch.h"
 #include "primitive_arguments.h"
 #include "random_effects.h"
 
@@ -19,7 +20,7 @@ using namespace mardolin;
 PLUGIN_EXPORT HostWord HOST_CALL melt(void) {
     PrimitiveArguments arguments;
     if (!readPrimitiveArguments(MeltLayout, arguments)) return 0;
-    meltPixels(arguments.pixels[0], arguments.width, arguments.height, arguments.floatAt[0]);
+    dispatch::melt(arguments.pixels[0], arguments.width, arguments.height, arguments.floatAt[0]);
     answerReceiver(MeltLayout, arguments);
     return 1;
 }
@@ -28,7 +29,7 @@ PLUGIN_EXPORT HostWord HOST_CALL melt(void) {
 PLUGIN_EXPORT HostWord HOST_CALL oldBWTV(void) {
     PrimitiveArguments arguments;
     if (!readPrimitiveArguments(TelevisionLayout, arguments)) return 0;
-    oldBWTVPixels(arguments.pixels[0], arguments.pixelCount);
+    dispatch::oldBWTV(arguments.pixels[0], arguments.pixelCount);
     answerReceiver(TelevisionLayout, arguments);
     return 1;
 }
@@ -37,7 +38,7 @@ PLUGIN_EXPORT HostWord HOST_CALL oldBWTV(void) {
 PLUGIN_EXPORT HostWord HOST_CALL oldColorTV(void) {
     PrimitiveArguments arguments;
     if (!readPrimitiveArguments(TelevisionLayout, arguments)) return 0;
-    oldColorTVPixels(arguments.pixels[0], arguments.pixelCount);
+    dispatch::oldColorTV(arguments.pixels[0], arguments.pixelCount);
     answerReceiver(TelevisionLayout, arguments);
     return 1;
 }

@@ -8,11 +8,33 @@
 
 namespace mardolin {
 
+constexpr uint32_t GeneratorMultiplier = 214013u;
+constexpr uint32_t GeneratorIncrement = 2531011u;
+
+// The draw, 0..32767, that a state yields once the generator has stepped to it.
+constexpr int32_t drawOfState(uint32_t state) { return static_cast<int32_t>((state >> 16) & 32767u); }
+
 // The next draw, 0..32767. Any thread; each thread has its own sequence.
 int32_t nextRandomDraw();
 
-// The next draw scaled to 0.0..1.0, both ends included. Any thread.
-inline double randomUnit() { return nextRandomDraw() * 3.051850947599719e-05; }
+// A draw times this, 1 / 32767, gives 0.0..1.0 with both ends included.
+constexpr double UnitPerDraw = 3.051850947599719e-05;
+
+// The next draw scaled to 0.0..1.0. Any thread.
+inline double randomUnit() { return nextRandomDraw() * UnitPerDraw; }
+
+// For kernels that take many draws at once, several generator states apart:
+// the calling thread's state (the next draw steps from it), and its
+// replacement once those draws are taken. Any thread, for its own sequence.
+uint32_t generatorState();
+void setGeneratorState(uint32_t state);
+
+// state * multiplier + increment moves a state `steps` draws ahead.
+struct GeneratorJump {
+    uint32_t multiplier;
+    uint32_t increment;
+};
+GeneratorJump generatorJump(uint32_t steps);
 
 } // namespace mardolin
 

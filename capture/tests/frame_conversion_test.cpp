@@ -126,5 +126,44 @@ TEST_F(ConversionTest, ASmallerBitmapIsRefusedUntouched) {
     }
 }
 
+// Seeded frames of widths around the fast conversions' steps (8 pixels at
+// depth 32, 16 at depth 16, and rows whose last pixels they leave to the
+// plain loop), against the conversion stated pixel by pixel. Every fifth
+// pixel is darker than 8 in all three channels, so packs to 0 at depth 16.
+class SeededFrameConversion : public ConversionTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SeededFrameConversion, EveryWordIsThePixelsConversion) {
+    const int width = GetParam(), height = 3;
+    uint32_t seed = 0x9E3779B9u ^ uint32_t(width);
+    std::vector<Bgr> pixels;
+    for (int i = 0; i < width * height; ++i) {
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        const uint32_t limit = i % 5 == 0 ? 7 : 255;
+        pixels.push_back(Bgr{uint8_t((seed & 0xFF) & limit), uint8_t((seed >> 8 & 0xFF) & limit),
+                             uint8_t((seed >> 16 & 0xFF) & limit)});
+    }
+    keep(width, height, [&](int x, int y) { return pixels[size_t(y * width + x)]; });
+    auto word32 = [](const Bgr &p) { return 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]; };
+    auto pixel15 = [](const Bgr &p) {
+        const uint32_t packed = uint32_t(p[2] >> 3) << 10 | uint32_t(p[1] >> 3) << 5 | uint32_t(p[0] >> 3);
+        return packed == 0 ? 1u : packed;
+    };
+    std::vector<uint32_t> expected32, expected16;
+    for (int y = 0; y < height; ++y) {
+        const Bgr *row = &pixels[size_t(y * width)];
+        for (int x = 0; x < width; ++x) expected32.push_back(word32(row[x]));
+        for (int x = 0; x < width; x += 2)
+            expected16.push_back(pixel15(row[x]) << 16 | pixel15(row[x + 1 < width ? x + 1 : x]));
+    }
+    EXPECT_EQ(converted(width, height, 32), expected32);
+    EXPECT_EQ(converted(width, height, 16), expected16);
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, SeededFrameConversion,
+                         ::testing::Values(1, 2, 7, 8, 9, 10, 11, 15, 16, 17, 18, 19, 23, 24, 25, 26, 27, 31, 32, 33,
+                                           34, 35, 41, 47, 88, 180));
+
 } // namespace
 } // namespace capturetest

@@ -13,7 +13,7 @@ std::unique_ptr<host::Plugin> openMardolin() {
 }
 
 void MardolinTest::SetUp() {
-    plugin = openMardolin();
+    plugin = openLibrary();
     ASSERT_NE(plugin, nullptr);
     ASSERT_EQ(plugin->bind(vm.table()), 1);
     receiver = om.newPointers(0);

@@ -28,6 +28,8 @@ std::unique_ptr<host::Plugin> openMardolin();
 class MardolinTest : public ::testing::Test {
   protected:
     void SetUp() override;
+    // The library the fixture loads and binds.
+    virtual std::unique_ptr<host::Plugin> openLibrary() { return openMardolin(); }
 
     static HostWord integer(HostWord value) { return ObjectMemory::smallInteger(value); }
     HostWord number(double value) { return om.newFloat(value); }

@@ -3,24 +3,13 @@
 // (oldColorTV over mid-grey pixels) tells how many draws the call took.
 #include "mardolin_test.h"
 #include "reference_sequence.h"
+#include "test_pictures.h"
 
 #include <algorithm>
 #include <limits>
 
 namespace mardolin_test {
 namespace {
-
-// xorshift32: a picture that is the same on every platform.
-std::vector<uint32_t> seededPicture(size_t count, uint32_t seed) {
-    std::vector<uint32_t> pixels(count);
-    for (uint32_t &pixel : pixels) {
-        seed ^= seed << 13;
-        seed ^= seed >> 17;
-        seed ^= seed << 5;
-        pixel = seed;
-    }
-    return pixels;
-}
 
 // FNV-1a over the words.
 uint64_t checksumOf(const std::vector<uint32_t> &words) {

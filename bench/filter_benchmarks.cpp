@@ -1,0 +1,135 @@
+// Every filter primitive called through the project's host, as a host
+// program calls it, on the built libMardolin; and melt's plain scalar loop,
+// the anchor of the melt goal.
+#include "bench_registry.h"
+
+#include "interpreter.h"
+#include "plugin_loader.h"
+#include "random_effects.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace bench {
+
+namespace {
+
+struct Host {
+    host::Interpreter vm;
+    std::unique_ptr<host::Plugin> plugin;
+};
+
+Host &theHost() {
+    static Host *bound = [] {
+        auto *made = new Host;
+        std::string error;
+        made->plugin = host::Plugin::open("Mardolin", host::Plugin::defaultDirectory(), &error);
+        if (made->plugin == nullptr || made->plugin->bind(made->vm.table()) != 1) {
+            std::fprintf(stderr, "cannot load Mardolin: %s\n", error.c_str());
+            std::exit(1);
+        }
+        return made;
+    }();
+    return *bound;
+}
+
+// What one call is made of: its operands in message order.
+struct Operand {
+    enum Kind { Picture, SecondPicture, Output, Kernel, Number } kind;
+    double number;
+    std::vector<float> weights;
+};
+
+Operand picture() { return {Operand::Picture, 0, {}}; }
+Operand secondPicture() { return {Operand::SecondPicture, 0, {}}; }
+Operand output() { return {Operand::Output, 0, {}}; }
+Operand kernel(std::vector<float> weights) { return {Operand::Kernel, 0, std::move(weights)}; }
+Operand number(double value) { return {Operand::Number, value, {}}; }
+
+// Starts from an empty object memory, makes the operands and answers one call.
+std::function<void()> preparedCall(const char *primitive, const std::vector<Operand> &operands, PictureSize size) {
+    Host &host = theHost();
+    host::ObjectMemory &memory = host.vm.memory();
+    memory.clear();
+    const size_t count = size_t(size.width) * size_t(size.height);
+    auto bitmapOf = [&](uint32_t seed) {
+        return memory.newBitmap(memory.newWords(seededWords(count, seed)), host::ObjectMemory::smallInteger(size.width),
+                                host::ObjectMemory::smallInteger(size.height), host::ObjectMemory::smallInteger(32));
+    };
+    std::vector<HostWord> arguments;
+    for (const Operand &operand : operands) {
+        switch (operand.kind) {
+        case Operand::Picture: arguments.push_back(bitmapOf(1)); break;
+        case Operand::SecondPicture: arguments.push_back(bitmapOf(2)); break;
+        case Operand::Output: arguments.push_back(bitmapOf(3)); break;
+        case Operand::Kernel: {
+            std::vector<uint32_t> words(operand.weights.size());
+            std::memcpy(words.data(), operand.weights.data(), words.size() * sizeof(float));
+            arguments.push_back(memory.newWords(words));
+            break;
+        }
+        case Operand::Number: arguments.push_back(memory.newFloat(operand.number)); break;
+        }
+    }
+    const HostWord receiver = memory.newPointers(0);
+    const host::Plugin::Primitive entry = host.plugin->primitive(primitive);
+    return [&host, entry, receiver, arguments, primitive] {
+        host.vm.prepareCall(receiver, {});
+        host.vm.stack().insert(host.vm.stack().end(), arguments.begin(), arguments.end());
+        entry();
+        if (host.vm.failed()) {
+            std::fprintf(stderr, "%s failed\n", primitive);
+            std::exit(1);
+        }
+    };
+}
+
+void registerCall(const std::string &work, const std::string &anchor, double goal, const char *primitive,
+                  const std::vector<Operand> &operands) {
+    registerWork(work, anchor, goal,
+                 [primitive, operands](PictureSize size) { return preparedCall(primitive, operands, size); });
+}
+
+const std::vector<float> FloatKernel3 = {0.075f, 0.124f, 0.075f, 0.124f, 0.204f, 0.124f, 0.075f, 0.124f, 0.075f};
+const std::vector<float> BoxKernel3 = std::vector<float>(9, 1.0f);
+const std::vector<float> SharpenKernel3 = {0.0f, -1.0f, 0.0f, -1.0f, 5.0f, -1.0f, 0.0f, -1.0f, 0.0f};
+const std::vector<float> EdgeKernel3 = {-1.0f, -1.0f, -1.0f, -1.0f, 8.0f, -1.0f, -1.0f, -1.0f, -1.0f};
+
+std::vector<float> floatKernel5() {
+    std::vector<float> weights;
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 5; ++x) weights.push_back(0.013f * float((3 - std::abs(x - 2)) * (3 - std::abs(y - 2))));
+    return weights;
+}
+
+} // namespace
+
+void registerFilterWorks() {
+    registerCall("adjustBrightnessAndContrast", "opencv_convertScaleAbs", 1.0, "adjustBrightnessAndContrast",
+                 {picture(), number(0.1), number(0.3)});
+    registerCall("adjustRBGBrightnessAndContrast", "opencv_convertScaleAbs", 1.0, "adjustRBGBrightnessAndContrast",
+                 {picture(), number(0.1), number(-0.2), number(0.05), number(0.3), number(0.2), number(-0.1)});
+    registerCall("backgroundSubstraction", "opencv_absdiff", 1.0, "backgroundSubstraction",
+                 {picture(), secondPicture(), output(), number(0.05)});
+    registerCall("matrix3X3Multiplication_float", "opencv_filter2D_3x3", 1.0, "matrix3X3Multiplication",
+                 {picture(), output(), kernel(FloatKernel3), number(1.0), number(0.0)});
+    registerCall("matrix3X3Multiplication_box", "opencv_filter2D_3x3", 0.5, "matrix3X3Multiplication",
+                 {picture(), output(), kernel(BoxKernel3), number(9.0), number(0.0)});
+    registerCall("matrix3X3Multiplication_sharpen", "opencv_filter2D_3x3", 0.5, "matrix3X3Multiplication",
+                 {picture(), output(), kernel(SharpenKernel3), number(1.0), number(0.0)});
+    registerCall("matrix3X3Multiplication_edge", "opencv_filter2D_3x3", 0.5, "matrix3X3Multiplication",
+                 {picture(), output(), kernel(EdgeKernel3), number(1.0), number(128.0)});
+    registerCall("matrix5X5Multiplication_float", "opencv_filter2D_5x5", 1.0, "matrix5X5Multiplication",
+                 {picture(), output(), kernel(floatKernel5()), number(1.0), number(0.0)});
+    registerCall("oldBWTV", "memcpy", 2.5, "oldBWTV", {picture()});
+    registerCall("oldColorTV", "memcpy", 4.0, "oldColorTV", {picture()});
+    registerCall("melt", "melt_plain_loop", 1.0 / 3.0, "melt", {picture(), number(1.0)});
+    registerWork("melt_plain_loop", "", 0, [](PictureSize size) {
+        auto words = std::make_shared<std::vector<uint32_t>>(seededWords(size_t(size.width) * size.height, 1));
+        return [words, size] { mardolin::meltPixels(words->data(), size.width, size.height, 1.0); };
+    });
+}
+
+} // namespace bench

@@ -1,0 +1,144 @@
+// The strip and ring bookkeeping of the fast convolution, at the baseline.
+#include "convolution.h"
+#include "convolution_rows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace mardolin {
+
+namespace {
+
+// Calls produce(sourceRow, slot) for each source row the strip's output row
+// y needs that has not been laid out yet, and answers the slots of the rows
+// y - reach .. y + reach (clamped to the picture) in order.
+template <int Size> class RowRing {
+  public:
+    explicit RowRing(int32_t height) : height_(height) {}
+
+    template <typename Produce> void rowsFor(int32_t y, int32_t *slots, Produce produce) {
+        constexpr int32_t reach = (Size - 1) / 2;
+        for (const int32_t needed = std::min(y + reach, height_ - 1); laidOut_ < needed;) {
+            ++laidOut_;
+            produce(laidOut_, laidOut_ % Size);
+        }
+        for (int32_t i = 0; i < Size; ++i) slots[i] = std::clamp(y - reach + i, 0, height_ - 1) % Size;
+    }
+
+  private:
+    int32_t height_;
+    int32_t laidOut_ = -1;
+};
+
+size_t wordIndex(int32_t x, int32_t y, int32_t width) {
+    return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+}
+
+template <int Size>
+void integerStrips(const ConvolutionRowKernels &kernels, const uint32_t *sourceWords, uint32_t *destinationWords,
+                   int32_t width, int32_t height, int32_t columns, const IntegerRowPlan &plan) {
+    constexpr int32_t reach = (Size - 1) / 2;
+    const auto rowKernel = Size == 3 ? kernels.integerRow3 : kernels.integerRow5;
+    alignas(64) uint32_t ring[Size][RowEntries];
+    for (int32_t x0 = 0; x0 < columns; x0 += StripColumns) {
+        const int32_t stripColumns = std::min(StripColumns, columns - x0);
+        RowRing<Size> rows(height);
+        for (int32_t y = 0; y < height; ++y) {
+            int32_t slots[Size];
+            rows.rowsFor(y, slots, [&](int32_t sourceRow, int32_t slot) {
+                kernels.layOutRow(sourceWords + wordIndex(0, sourceRow, width), width, x0 - reach,
+                                  stripColumns + 2 * reach, ring[slot]);
+            });
+            const uint32_t *laidOut[Size];
+            for (int32_t i = 0; i < Size; ++i) laidOut[i] = ring[slots[i]];
+            rowKernel(laidOut, destinationWords + wordIndex(x0, y, width), stripColumns, plan);
+        }
+    }
+}
+
+template <int Size>
+void floatStrips(const ConvolutionRowKernels &kernels, const uint32_t *sourceWords, uint32_t *destinationWords,
+                 int32_t width, int32_t height, int32_t columns, const FloatRowPlan &plan) {
+    constexpr int32_t reach = (Size - 1) / 2;
+    const auto rowKernel = Size == 3 ? kernels.floatRow3 : kernels.floatRow5;
+    alignas(64) uint32_t words[RowEntries];
+    alignas(64) ChannelPlanes ring[Size];
+    for (int32_t x0 = 0; x0 < columns; x0 += StripColumns) {
+        const int32_t stripColumns = std::min(StripColumns, columns - x0);
+        RowRing<Size> rows(height);
+        for (int32_t y = 0; y < height; ++y) {
+            int32_t slots[Size];
+            rows.rowsFor(y, slots, [&](int32_t sourceRow, int32_t slot) {
+                const int32_t entries = stripColumns + 2 * reach;
+                kernels.layOutRow(sourceWords + wordIndex(0, sourceRow, width), width, x0 - reach, entries, words);
+                kernels.splitRow(words, entries, ring[slot]);
+            });
+            const ChannelPlanes *laidOut[Size];
+            for (int32_t i = 0; i < Size; ++i) laidOut[i] = &ring[slots[i]];
+            rowKernel(laidOut, destinationWords + wordIndex(x0, y, width), stripColumns, plan);
+        }
+    }
+}
+
+// Computing a value costs less than looking it up. The straight quotient in
+// single precision, or its neighbours a unit in the last place up, often
+// give every value of the table; the first that does is used.
+void chooseComputedValues(const ConvolutionRowKernels &kernels, const SmallIntegerWeights &integer, double divisor,
+                          double bias, IntegerRowPlan &plan) {
+    const float scale = static_cast<float>(std::ldexp(1.0, -integer.shift) / divisor);
+    const float offset = static_cast<float>(bias / divisor);
+    const float infinity = std::numeric_limits<float>::infinity();
+    for (float tryScale : {scale, std::nextafter(scale, infinity)})
+        for (float tryOffset : {offset, std::nextafter(offset, infinity)}) {
+            plan.scale = tryScale;
+            plan.offset = tryOffset;
+            if (std::isfinite(tryScale) && std::isfinite(tryOffset) && kernels.computedValuesMatch(plan)) {
+                plan.computed = true;
+                return;
+            }
+        }
+}
+
+template <int Size>
+void stripsOfSize(const ConvolutionRowKernels &kernels, const uint32_t *sourceWords, uint32_t *destinationWords,
+                  int32_t width, int32_t height, int32_t columns, const float *weights, double divisor, double bias) {
+    SmallIntegerWeights integer;
+    if (smallIntegerWeightsOf(weights, Size * Size, integer)) {
+        // Three bytes to spare: a row kernel may read a 32-bit word at any entry.
+        alignas(64) uint8_t values[SmallIntegerWeights::LargestSumCount + 3] = {};
+        fillChannelValues(integer, divisor, bias, values);
+        IntegerRowPlan plan = {integer.scaled, values, integer.lowestSum, integer.sumCount, false, 0.0f, 0.0f};
+        chooseComputedValues(kernels, integer, divisor, bias, plan);
+        integerStrips<Size>(kernels, sourceWords, destinationWords, width, height, columns, plan);
+        return;
+    }
+    FloatRowPlan plan;
+    for (int32_t k = 0; k < Size * Size; ++k) plan.weights[k] = weights[k];
+    plan.divisor = divisor;
+    plan.bias = bias;
+    floatStrips<Size>(kernels, sourceWords, destinationWords, width, height, columns, plan);
+}
+
+} // namespace
+
+void convolveInStrips(const ConvolutionRowKernels &kernels, int32_t size, const uint32_t *sourceWords,
+                      uint32_t *destinationWords, int32_t width, int32_t height, const uint32_t *kernelWords,
+                      double divisor, double bias) {
+    // In place, each pixel sees the new values of the pixels written before
+    // it, column by column: only the scalar kernel keeps that order.
+    const bool inStrips = sourceWords != destinationWords && height > 0 && width >= kernels.step;
+    const int32_t columns = inStrips ? width - width % kernels.step : 0;
+    if (inStrips) {
+        float weights[25];
+        std::memcpy(weights, kernelWords, sizeof(float) * static_cast<size_t>(size * size));
+        if (size == 3)
+            stripsOfSize<3>(kernels, sourceWords, destinationWords, width, height, columns, weights, divisor, bias);
+        else
+            stripsOfSize<5>(kernels, sourceWords, destinationWords, width, height, columns, weights, divisor, bias);
+    }
+    convolveColumnsFrom(size, columns, sourceWords, destinationWords, width, height, kernelWords, divisor, bias);
+}
+
+} // namespace mardolin

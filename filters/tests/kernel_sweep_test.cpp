@@ -1,0 +1,255 @@
+// Each fast kernel against its scalar twin, called directly on seeded
+// words: the identities the fast kernels rest on (per-channel tables, the
+// integer threshold, the generator's jump-ahead) checked exhaustively where
+// the inputs are few enough, and the kernels themselves on counts their
+// widths divide.
+#include "background_subtraction.h"
+#include "brightness_contrast.h"
+#include "instruction_sets.h"
+#include "kernel_dispatch.h"
+#include "random_effects.h"
+#include "random_generator.h"
+#include "test_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace mardolin_test {
+namespace {
+
+using namespace mardolin;
+
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+const double Infinity = std::numeric_limits<double>::infinity();
+
+template <typename Kernel> struct Variant {
+    const char *name;
+    int32_t step;
+    Kernel kernel;
+};
+
+bool avx2() { return supportsKernelLevel(KernelLevel::Avx2); }
+bool avx512() { return supportsKernelLevel(KernelLevel::Avx512); }
+
+size_t firstDifference(const std::vector<uint32_t> &a, const std::vector<uint32_t> &b) {
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) return i;
+    return a.size();
+}
+
+// Counts that the widths 1, 4, 8 and 16 divide, from none to a few thousand.
+const int32_t Counts[] = {0, 16, 32, 64, 240, 4096};
+
+using TableKernel = void (*)(uint32_t *, int32_t, const ChannelTables &);
+
+std::vector<Variant<TableKernel>> tableKernels() {
+    std::vector<Variant<TableKernel>> variants = {{"portable", 1, adjustPixelsWithTables}};
+#if MARDOLIN_X86_KERNELS
+    if (avx2()) variants.push_back({"AVX2", 8, adjustPixelsWithTablesAvx2});
+    if (avx512()) variants.push_back({"AVX-512", 16, adjustPixelsWithTablesAvx512});
+#endif
+    return variants;
+}
+
+struct Levels {
+    ChannelLevels contrast, brightness;
+};
+
+// Blue contrasts of 0.3 and 0.1 turn some blue bytes into 1, which the
+// brightness step reads as 0.
+const Levels SweptLevels[] = {
+    {{0.0, 0.0, 0.0}, {0.0, 0.0, 0.0}},
+    {{1.0, -1.0, 0.3}, {-0.2, 0.004, 0.0}},
+    {{-0.45, 0.7, NaN}, {NaN, -1.0, 0.5}},
+    {{-0.0, 2.5, 0.1}, {Infinity, -Infinity, 0.004}},
+};
+
+// Tables are exact only if both steps really act on each channel alone:
+// every colour, under several levels, against the scalar kernel.
+TEST(KernelSweep, ChannelTablesGiveTheScalarKernelsWordForEveryColour) {
+    std::vector<uint32_t> colours(size_t(1) << 24);
+    for (uint32_t colour = 0; colour < colours.size(); ++colour)
+        colours[colour] = (colour * 2654435761u) << 24 | colour;
+    for (const Levels &levels : SweptLevels) {
+        std::vector<uint32_t> expected = colours, actual = colours;
+        adjustBrightnessAndContrastPixels(expected.data(), int32_t(expected.size()), levels.contrast,
+                                          levels.brightness);
+        ChannelTables tables;
+        fillChannelTables(tables, levels.contrast, levels.brightness);
+        adjustPixelsWithTables(actual.data(), int32_t(actual.size()), tables);
+        const size_t at = firstDifference(expected, actual);
+        ASSERT_EQ(at, expected.size()) << std::hex << colours[at] << " gives " << actual[at] << ", not "
+                                       << expected[at];
+    }
+}
+
+TEST(KernelSweep, TableKernelsAgreeWithThePortableLoop) {
+    for (const Levels &levels : SweptLevels) {
+        ChannelTables tables;
+        fillChannelTables(tables, levels.contrast, levels.brightness);
+        for (const auto &variant : tableKernels())
+            for (int32_t count : Counts) {
+                const std::vector<uint32_t> words = awkwardPicture(size_t(count), uint32_t(count) + 1);
+                std::vector<uint32_t> expected = words, actual = words;
+                adjustPixelsWithTables(expected.data(), count, tables);
+                variant.kernel(actual.data(), count, tables);
+                EXPECT_EQ(firstDifference(expected, actual), expected.size()) << variant.name << ", " << count;
+            }
+    }
+}
+
+double distanceOfSum(int32_t sum) { return sum * 0.0013020833333333333; }
+
+// Around every distance a sum can have, and beyond them all.
+std::vector<double> thresholdsToTry() {
+    std::vector<double> thresholds = {NaN, Infinity, -Infinity, -0.0, 1.0, -1e-300, 1e-300};
+    for (int32_t sum = 0; sum <= 765; ++sum) {
+        const double distance = distanceOfSum(sum);
+        thresholds.push_back(distance);
+        thresholds.push_back(std::nextafter(distance, Infinity));
+        thresholds.push_back(std::nextafter(distance, -Infinity));
+    }
+    return thresholds;
+}
+
+TEST(KernelSweep, SmallestMovingSumSplitsEverySumAsTheDoubleComparisonDoes) {
+    for (double threshold : thresholdsToTry()) {
+        const int32_t movingSum = smallestMovingSum(threshold);
+        for (int32_t sum = 0; sum <= 765; ++sum)
+            ASSERT_EQ(sum >= movingSum, distanceOfSum(sum) > threshold) << "sum " << sum << ", threshold " << threshold;
+    }
+}
+
+using SubtractionKernel = void (*)(const uint32_t *, const uint32_t *, uint32_t *, int32_t, int32_t);
+
+std::vector<Variant<SubtractionKernel>> subtractionKernels() {
+    std::vector<Variant<SubtractionKernel>> variants = {{"portable", 1, subtractBackgroundAbove}};
+#if MARDOLIN_X86_KERNELS
+    variants.push_back({"SSE2", 4, subtractBackgroundAboveSse2});
+    if (avx2()) variants.push_back({"AVX2", 8, subtractBackgroundAboveAvx2});
+#endif
+    return variants;
+}
+
+TEST(KernelSweep, SubtractionKernelsAgreeWithTheScalarKernel) {
+    const double thresholds[] = {NaN, -1.0, 0.0, 0.0013020833333333333, 0.0013, 0.004, 0.01, 0.5, 0.99609375};
+    for (double threshold : thresholds)
+        for (const auto &variant : subtractionKernels())
+            for (int32_t count : Counts) {
+                const std::vector<uint32_t> frame = awkwardPicture(size_t(count), uint32_t(count) + 3);
+                const std::vector<uint32_t> background = nearbyPicture(frame, uint32_t(count) + 4);
+                std::vector<uint32_t> expected(frame.size()), actual(frame.size(), 0xDEADBEEFu);
+                subtractBackgroundPixels(frame.data(), background.data(), expected.data(), count, threshold);
+                variant.kernel(frame.data(), background.data(), actual.data(), count, smallestMovingSum(threshold));
+                EXPECT_EQ(firstDifference(expected, actual), expected.size())
+                    << variant.name << ", " << count << ", threshold " << threshold;
+            }
+}
+
+TEST(KernelSweep, GeneratorJumpsEqualSingleSteps) {
+    for (uint32_t steps : {0u, 1u, 2u, 3u, 8u, 24u, 1000u}) {
+        setGeneratorState(0x9E3779B9u);
+        for (uint32_t i = 0; i < steps; ++i) nextRandomDraw();
+        const GeneratorJump jump = generatorJump(steps);
+        EXPECT_EQ(0x9E3779B9u * jump.multiplier + jump.increment, generatorState()) << steps;
+    }
+}
+
+using EffectKernel = void (*)(uint32_t *, int32_t);
+
+struct Effect {
+    const char *name;
+    EffectKernel scalar;
+    std::vector<Variant<EffectKernel>> fast;
+};
+
+std::vector<Effect> televisionEffects() {
+    std::vector<Effect> effects = {{"oldBWTV", oldBWTVPixels, {}}, {"oldColorTV", oldColorTVPixels, {}}};
+#if MARDOLIN_X86_KERNELS
+    effects[0].fast.push_back({"SSE2", 4, oldBWTVPixelsSse2});
+    effects[1].fast.push_back({"SSE2", 4, oldColorTVPixelsSse2});
+    if (avx2()) {
+        effects[0].fast.push_back({"AVX2", 8, oldBWTVPixelsAvx2});
+        effects[1].fast.push_back({"AVX2", 8, oldColorTVPixelsAvx2});
+    }
+#endif
+    return effects;
+}
+
+// From states anywhere in the sequence: the same words, and the thread's
+// state left where the scalar kernel leaves it.
+TEST(KernelSweep, TelevisionKernelsDrawLikeTheScalarKernels) {
+    const uint32_t startStates[] = {1u, 0u, 0xFFFFFFFFu, 0x80000000u, 0x12345678u};
+    for (const Effect &effect : televisionEffects())
+        for (const auto &variant : effect.fast)
+            for (uint32_t start : startStates)
+                for (int32_t count : Counts) {
+                    const std::vector<uint32_t> words = awkwardPicture(size_t(count), start + uint32_t(count));
+                    std::vector<uint32_t> expected = words, actual = words;
+                    setGeneratorState(start);
+                    effect.scalar(expected.data(), count);
+                    const uint32_t expectedState = generatorState();
+                    setGeneratorState(start);
+                    variant.kernel(actual.data(), count);
+                    EXPECT_EQ(firstDifference(expected, actual), expected.size())
+                        << effect.name << " " << variant.name << ", " << count << ", from " << start;
+                    EXPECT_EQ(generatorState(), expectedState)
+                        << effect.name << " " << variant.name << ", " << count << ", from " << start;
+                }
+}
+
+// What the oldColorTV kernels compare instead of the scalar kernel's product.
+TEST(KernelSweep, AChannelIsSwitchedOnExactlyWhen255DrawsAreBelow32767TimesIt) {
+    for (int32_t draw = 0; draw <= 32767; ++draw) {
+        const int32_t truncated = int32_t(draw * UnitPerDraw * 255.0);
+        for (int32_t channel = 0; channel <= 255; ++channel)
+            ASSERT_EQ(truncated < channel, 255 * draw < 32767 * channel) << draw << ", " << channel;
+    }
+}
+
+// What the oldBWTV kernels compare instead: both sides grow with the
+// weighted luminance, so agreeing on either side of the integer threshold
+// means agreeing for all 0..255000.
+TEST(KernelSweep, APixelTurnsWhiteExactlyWhenItsWeightedLuminanceExceedsTheDrawsThreshold) {
+    for (int64_t draw = 0; draw <= 32767; ++draw) {
+        const int64_t part = 26631 * draw;
+        const int64_t threshold = 7 * draw + ((part + (part >> 15) + 1) >> 15);
+        ASSERT_EQ(threshold, 256000 * draw / 32767) << draw;
+        for (int64_t weighted : {threshold, threshold + 1})
+            ASSERT_EQ(int32_t(draw) * UnitPerDraw<int32_t(weighted) * 3.90625e-06, weighted> threshold) << draw;
+    }
+}
+
+TEST(KernelSweep, DistinctWeightedLuminancesGiveDistinctLuminancesInTheSameOrder) {
+    for (int32_t weighted = 0; weighted < 255000; ++weighted)
+        ASSERT_LT(weighted * 3.90625e-06, (weighted + 1) * 3.90625e-06) << weighted;
+}
+
+// Shapes with one row (no pairs), two rows, odd widths; amounts below one
+// attempt, with a partial last batch, and many times the area.
+TEST(KernelSweep, BatchedMeltExchangesLikeThePlainLoop) {
+    struct Case {
+        int32_t width, height;
+        double amount;
+    };
+    const Case cases[] = {{1, 1, 5.0},  {7, 1, 3.0},   {1, 2, 9.0},  {3, 5, 1.4}, {4, 3, 0.5},   {13, 11, 0.37},
+                          {64, 2, 1.0}, {61, 17, 2.5}, {9, 9, 0.01}, {5, 7, NaN}, {40, 30, 40.0}};
+    for (const Case &c : cases)
+        for (uint32_t start : {1u, 0xFFFFFFFFu, 0x2468ACE0u}) {
+            const std::vector<uint32_t> words = awkwardPicture(size_t(c.width) * c.height, start ^ uint32_t(c.width));
+            std::vector<uint32_t> expected = words, actual = words;
+            setGeneratorState(start);
+            meltPixels(expected.data(), c.width, c.height, c.amount);
+            const uint32_t expectedState = generatorState();
+            setGeneratorState(start);
+            meltPixelsInBatches(actual.data(), c.width, c.height, c.amount);
+            EXPECT_EQ(firstDifference(expected, actual), expected.size())
+                << c.width << "x" << c.height << ", " << c.amount;
+            EXPECT_EQ(generatorState(), expectedState) << c.width << "x" << c.height << ", " << c.amount;
+        }
+}
+
+} // namespace
+} // namespace mardolin_test

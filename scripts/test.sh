@@ -24,4 +24,4 @@ if [[ -x capture/windows_compile_check.sh ]]; then
 fi
 
 # The plain suite once more, last, so its summary closes the run.
-ctest --test-dir build -j 2 | sed -n "/tests passed/,$p"
+ctest --test-dir build -j 2 | sed -n '/tests passed/,$p'

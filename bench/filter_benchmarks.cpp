@@ -7,6 +7,7 @@
 #include "plugin_loader.h"
 #include "random_effects.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,8 +49,11 @@ Operand output() { return {Operand::Output, 0, {}}; }
 Operand kernel(std::vector<float> weights) { return {Operand::Kernel, 0, std::move(weights)}; }
 Operand number(double value) { return {Operand::Number, value, {}}; }
 
-// Starts from an empty object memory, makes the operands and answers one call.
-std::function<void()> preparedCall(const char *primitive, const std::vector<Operand> &operands, PictureSize size) {
+// Starts from an empty object memory, makes the operands and answers one
+// call. With restoresPicture, each call first puts back the first bitmap's
+// words: melt's work depends on how far the picture has already melted.
+std::function<void()> preparedCall(const char *primitive, const std::vector<Operand> &operands, PictureSize size,
+                                   bool restoresPicture) {
     Host &host = theHost();
     host::ObjectMemory &memory = host.vm.memory();
     memory.clear();
@@ -75,7 +79,11 @@ std::function<void()> preparedCall(const char *primitive, const std::vector<Oper
     }
     const HostWord receiver = memory.newPointers(0);
     const host::Plugin::Primitive entry = host.plugin->primitive(primitive);
-    return [&host, entry, receiver, arguments, primitive] {
+    uint32_t *picture = memory.words(memory.slots(arguments.front())[0]);
+    auto pristine =
+        std::make_shared<std::vector<uint32_t>>(restoresPicture ? seededWords(count, 1) : std::vector<uint32_t>());
+    return [&host, entry, receiver, arguments, primitive, picture, pristine] {
+        std::copy(pristine->begin(), pristine->end(), picture);
         host.vm.prepareCall(receiver, {});
         host.vm.stack().insert(host.vm.stack().end(), arguments.begin(), arguments.end());
         entry();
@@ -87,9 +95,10 @@ std::function<void()> preparedCall(const char *primitive, const std::vector<Oper
 }
 
 void registerCall(const std::string &work, const std::string &anchor, double goal, const char *primitive,
-                  const std::vector<Operand> &operands) {
-    registerWork(work, anchor, goal,
-                 [primitive, operands](PictureSize size) { return preparedCall(primitive, operands, size); });
+                  const std::vector<Operand> &operands, bool restoresPicture = false) {
+    registerWork(work, anchor, goal, [primitive, operands, restoresPicture](PictureSize size) {
+        return preparedCall(primitive, operands, size, restoresPicture);
+    });
 }
 
 const std::vector<float> FloatKernel3 = {0.075f, 0.124f, 0.075f, 0.124f, 0.204f, 0.124f, 0.075f, 0.124f, 0.075f};
@@ -125,10 +134,14 @@ void registerFilterWorks() {
                  {picture(), output(), kernel(floatKernel5()), number(1.0), number(0.0)});
     registerCall("oldBWTV", "memcpy", 2.5, "oldBWTV", {picture()});
     registerCall("oldColorTV", "memcpy", 4.0, "oldColorTV", {picture()});
-    registerCall("melt", "melt_plain_loop", 1.0 / 3.0, "melt", {picture(), number(1.0)});
+    registerCall("melt", "melt_plain_loop", 1.0 / 3.0, "melt", {picture(), number(1.0)}, true);
     registerWork("melt_plain_loop", "", 0, [](PictureSize size) {
-        auto words = std::make_shared<std::vector<uint32_t>>(seededWords(size_t(size.width) * size.height, 1));
-        return [words, size] { mardolin::meltPixels(words->data(), size.width, size.height, 1.0); };
+        auto pristine = std::make_shared<std::vector<uint32_t>>(seededWords(size_t(size.width) * size.height, 1));
+        auto words = std::make_shared<std::vector<uint32_t>>(pristine->size());
+        return [pristine, words, size] {
+            std::copy(pristine->begin(), pristine->end(), words->begin());
+            mardolin::meltPixels(words->data(), size.width, size.height, 1.0);
+        };
     });
 }
 

@@ -1,7 +1,8 @@
 // meltPixels in batches. The plain loop waits on the generator's serial
 // step and on each pair's words, and mispredicts about half its exchanges;
 // here the generator runs as interleaved streams, a batch's words are
-// fetched before its exchanges, and an exchange is a pair of selects.
+// fetched before its exchanges, and an exchange is a pair of selects on
+// luminances looked up a channel at a time.
 #include "pixel.h"
 #include "random_effects.h"
 #include "random_generator.h"
@@ -44,12 +45,33 @@ class DrawStreams {
     uint32_t lastState_;
 };
 
+// weightedLuminanceOf as three table look-ups, one per channel byte.
+struct LuminanceTables {
+    int32_t red[256], green[256], blue[256];
+};
+
+constexpr LuminanceTables luminanceTables() {
+    LuminanceTables tables = {};
+    for (uint32_t value = 0; value < 256; ++value) {
+        tables.red[value] = weightedLuminanceOf(value << 16);
+        tables.green[value] = weightedLuminanceOf(value << 8);
+        tables.blue[value] = weightedLuminanceOf(value);
+    }
+    return tables;
+}
+
+constexpr LuminanceTables Luminances = luminanceTables();
+
+int32_t tabledLuminanceOf(uint32_t pixel) {
+    return Luminances.red[(pixel >> 16) & 255u] + Luminances.green[(pixel >> 8) & 255u] + Luminances.blue[pixel & 255u];
+}
+
 void exchangeIfDarkerBelow(uint32_t *words, int32_t width, const int32_t *upper, int32_t count) {
     for (int32_t a = 0; a < count; ++a) {
         uint32_t &upperWord = words[upper[a]];
         uint32_t &lowerWord = words[upper[a] + width];
         const uint32_t upperPixel = upperWord, lowerPixel = lowerWord;
-        const bool sinks = weightedLuminanceOf(lowerPixel) < weightedLuminanceOf(upperPixel);
+        const bool sinks = tabledLuminanceOf(lowerPixel) < tabledLuminanceOf(upperPixel);
         upperWord = sinks ? lowerPixel : upperPixel;
         lowerWord = sinks ? upperPixel : lowerPixel;
     }

@@ -17,9 +17,9 @@ constexpr uint32_t OpaqueWhite = 0xFFFFFFFFu;
 constexpr double UnitPerChannelStep = 0.00390625;    // 1 / 256
 constexpr double UnitPerLuminanceStep = 3.90625e-06; // 1 / 256000
 
-inline int32_t redOf(uint32_t pixel) { return static_cast<int32_t>((pixel >> 16) & 255u); }
-inline int32_t greenOf(uint32_t pixel) { return static_cast<int32_t>((pixel >> 8) & 255u); }
-inline int32_t blueOf(uint32_t pixel) {
+constexpr int32_t redOf(uint32_t pixel) { return static_cast<int32_t>((pixel >> 16) & 255u); }
+constexpr int32_t greenOf(uint32_t pixel) { return static_cast<int32_t>((pixel >> 8) & 255u); }
+constexpr int32_t blueOf(uint32_t pixel) {
     const uint32_t blue = pixel & 255u;
     return blue == 1u ? 0 : static_cast<int32_t>(blue);
 }
@@ -29,7 +29,7 @@ inline double greenUnitOf(uint32_t pixel) { return greenOf(pixel) * UnitPerChann
 inline double blueUnitOf(uint32_t pixel) { return blueOf(pixel) * UnitPerChannelStep; }
 
 // 299 red + 587 green + 114 blue: 0 for black, 255000 for white.
-inline int32_t weightedLuminanceOf(uint32_t pixel) {
+constexpr int32_t weightedLuminanceOf(uint32_t pixel) {
     return 299 * redOf(pixel) + 587 * greenOf(pixel) + 114 * blueOf(pixel);
 }
 

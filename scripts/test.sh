@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the plain build, then again under
 # AddressSanitizer with UndefinedBehaviorSanitizer, and once more under
-# ThreadSanitizer, and the Windows compile check of the capture logic.
+# ThreadSanitizer, the Windows compile check of the capture logic, and the
+# 32-bit Windows build under Wine (WINDOWS_TESTS=0 leaves that one out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -23,5 +24,14 @@ if [[ -x capture/windows_compile_check.sh ]]; then
   bash capture/windows_compile_check.sh
 fi
 
+windows_summary=""
+if [[ ${WINDOWS_TESTS:-1} != 0 ]]; then
+  echo "=== windows (32-bit, under Wine) ==="
+  mkdir -p build-windows
+  bash scripts/windows/test.sh build-windows 2>&1 | tee build-windows/test.log
+  windows_summary=$(grep '^Windows: ' build-windows/test.log | tail -n 1)
+fi
+
 # The plain suite once more, last, so its summary closes the run.
 ctest --test-dir build -j 2 | sed -n '/tests passed/,$p'
+[[ -z $windows_summary ]] || echo "$windows_summary"

@@ -13,7 +13,10 @@ mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
 security_mirror=${DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
 here=$(cd "$(dirname "$0")" && pwd)
 
-packages=(wine wine32:i386 xvfb xauth qemu-system-x86 linux-image-amd64 initramfs-tools)
+# QEMU from backports: bookworm's 7.2 emulates some AVX2 instructions wrongly
+# in 32-bit code (the AVX2 convolution then differs from the scalar one; under
+# QEMU 10 it does not).
+packages=(wine wine32:i386 xvfb xauth qemu-system-x86/bookworm-backports linux-image-amd64 initramfs-tools)
 ready_stamp="$root/.wine-tree-ready"
 partial_mark="$root/.wine-tree-partial"
 
@@ -71,6 +74,13 @@ EOF
   printf '9p\n9pnet_virtio\nvirtio_pci\n' >"$root/etc/initramfs-tools/modules"
 fi
 
+cat >"$root/etc/apt/sources.list.d/backports.sources" <<EOF
+Types: deb
+URIs: $mirror
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 "$here/in-wine-tree.sh" "$root" -- sh -euc '
   dpkg --add-architecture i386

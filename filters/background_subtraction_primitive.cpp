@@ -15,10 +15,8 @@ using namespace mardolin;
 
 // Host thread.
 PLUGIN_EXPORT HostWord HOST_CALL backgroundSubstraction(void) {
-    PrimitiveArguments arguments;
-    if (!readPrimitiveArguments(SubtractionLayout, arguments)) return 0;
-    dispatch::subtractBackground(arguments.pixels[0], arguments.pixels[1], arguments.pixels[2], arguments.pixelCount,
-                                 arguments.floatAt[0]);
-    answerReceiver(SubtractionLayout, arguments);
-    return 1;
+    return runPrimitive(SubtractionLayout, [](const PrimitiveArguments &arguments) {
+        dispatch::subtractBackground(arguments.pixels[0], arguments.pixels[1], arguments.pixels[2],
+                                     arguments.pixelCount, arguments.floatAt[0]);
+    });
 }

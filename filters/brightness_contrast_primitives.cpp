@@ -18,23 +18,19 @@ using namespace mardolin;
 
 // Host thread.
 PLUGIN_EXPORT HostWord HOST_CALL adjustBrightnessAndContrast(void) {
-    PrimitiveArguments arguments;
-    if (!readPrimitiveArguments(SharedLevelsLayout, arguments)) return 0;
-    const double contrast = arguments.floatAt[0];
-    const double brightness = arguments.floatAt[1];
-    dispatch::adjustBrightnessAndContrast(arguments.pixels[0], arguments.pixelCount, {contrast, contrast, contrast},
-                                          {brightness, brightness, brightness});
-    answerReceiver(SharedLevelsLayout, arguments);
-    return 1;
+    return runPrimitive(SharedLevelsLayout, [](const PrimitiveArguments &arguments) {
+        const double contrast = arguments.floatAt[0];
+        const double brightness = arguments.floatAt[1];
+        dispatch::adjustBrightnessAndContrast(arguments.pixels[0], arguments.pixelCount,
+                                              {contrast, contrast, contrast}, {brightness, brightness, brightness});
+    });
 }
 
 // Host thread.
 PLUGIN_EXPORT HostWord HOST_CALL adjustRBGBrightnessAndContrast(void) {
-    PrimitiveArguments arguments;
-    if (!readPrimitiveArguments(PerChannelLevelsLayout, arguments)) return 0;
-    const double *level = arguments.floatAt;
-    dispatch::adjustBrightnessAndContrast(arguments.pixels[0], arguments.pixelCount, {level[2], level[1], level[0]},
-                                          {level[5], level[4], level[3]});
-    answerReceiver(PerChannelLevelsLayout, arguments);
-    return 1;
+    return runPrimitive(PerChannelLevelsLayout, [](const PrimitiveArguments &arguments) {
+        const double *level = arguments.floatAt;
+        dispatch::adjustBrightnessAndContrast(arguments.pixels[0], arguments.pixelCount,
+                                              {level[2], level[1], level[0]}, {level[5], level[4], level[3]});
+    });
 }

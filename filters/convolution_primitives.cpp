@@ -10,14 +10,12 @@ constexpr PrimitiveLayout Convolution3X3Layout = {5, 2, 9, true};
 constexpr PrimitiveLayout Convolution5X5Layout = {5, 2, 25, true};
 
 HostWord runConvolution(const PrimitiveLayout &layout, int32_t size) {
-    PrimitiveArguments arguments;
-    if (!readPrimitiveArguments(layout, arguments)) return 0;
-    const double divisor = arguments.floatAt[1];
-    const double bias = arguments.floatAt[0];
-    dispatch::convolve(size, arguments.pixels[0], arguments.pixels[1], arguments.width, arguments.height,
-                       arguments.kernel, divisor, bias);
-    answerReceiver(layout, arguments);
-    return 1;
+    return runPrimitive(layout, [size](const PrimitiveArguments &arguments) {
+        const double divisor = arguments.floatAt[1];
+        const double bias = arguments.floatAt[0];
+        dispatch::convolve(size, arguments.pixels[0], arguments.pixels[1], arguments.width, arguments.height,
+                           arguments.kernel, divisor, bias);
+    });
 }
 
 } // namespace

@@ -48,6 +48,18 @@ bool readPrimitiveArguments(const PrimitiveLayout &layout, PrimitiveArguments &a
 // Host thread. Replaces the receiver and its arguments by the receiver.
 void answerReceiver(const PrimitiveLayout &layout, const PrimitiveArguments &arguments);
 
+// Host thread. The frame of every filter primitive: reads and checks the
+// operands, runs pass(arguments) on them and answers the receiver. Answers
+// what the primitive returns to the host: 0 when it failed, having written
+// and pushed nothing, else 1.
+template <typename Pass> HostWord runPrimitive(const PrimitiveLayout &layout, Pass pass) {
+    PrimitiveArguments arguments;
+    if (!readPrimitiveArguments(layout, arguments)) return 0;
+    pass(static_cast<const PrimitiveArguments &>(arguments));
+    answerReceiver(layout, arguments);
+    return 1;
+}
+
 } // namespace mardolin
 
 #endif

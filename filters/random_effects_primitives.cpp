@@ -18,27 +18,21 @@ using namespace mardolin;
 
 // Host thread.
 PLUGIN_EXPORT HostWord HOST_CALL melt(void) {
-    PrimitiveArguments arguments;
-    if (!readPrimitiveArguments(MeltLayout, arguments)) return 0;
-    dispatch::melt(arguments.pixels[0], arguments.width, arguments.height, arguments.floatAt[0]);
-    answerReceiver(MeltLayout, arguments);
-    return 1;
+    return runPrimitive(MeltLayout, [](const PrimitiveArguments &arguments) {
+        dispatch::melt(arguments.pixels[0], arguments.width, arguments.height, arguments.floatAt[0]);
+    });
 }
 
 // Host thread.
 PLUGIN_EXPORT HostWord HOST_CALL oldBWTV(void) {
-    PrimitiveArguments arguments;
-    if (!readPrimitiveArguments(TelevisionLayout, arguments)) return 0;
-    dispatch::oldBWTV(arguments.pixels[0], arguments.pixelCount);
-    answerReceiver(TelevisionLayout, arguments);
-    return 1;
+    return runPrimitive(TelevisionLayout, [](const PrimitiveArguments &arguments) {
+        dispatch::oldBWTV(arguments.pixels[0], arguments.pixelCount);
+    });
 }
 
 // Host thread.
 PLUGIN_EXPORT HostWord HOST_CALL oldColorTV(void) {
-    PrimitiveArguments arguments;
-    if (!readPrimitiveArguments(TelevisionLayout, arguments)) return 0;
-    dispatch::oldColorTV(arguments.pixels[0], arguments.pixelCount);
-    answerReceiver(TelevisionLayout, arguments);
-    return 1;
+    return runPrimitive(TelevisionLayout, [](const PrimitiveArguments &arguments) {
+        dispatch::oldColorTV(arguments.pixels[0], arguments.pixelCount);
+    });
 }

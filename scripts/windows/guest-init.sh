@@ -2,7 +2,9 @@
 # The first process of the Wine virtual machine (see wine-vm.sh). Its root is
 # the Wine tree; what it does comes from the kernel command line:
 #   wine_vm=prefix                    makes the Wine prefix each test run starts from
-#   wine_vm=tests wine_vm_bin=DIR     runs DIR/*_tests.exe under Wine
+#   wine_vm=tests wine_vm_bin=DIR     runs DIR/*_tests.exe under Wine, on a
+#                                     private X display for video previews
+#   wine_vm_gtest_filter=PATTERN      runs only the matching test cases
 #   wine_vm_shared=DIR[,DIR...]       directories shared at their own paths
 # It prints "wine-vm status N" last and powers the machine off.
 export HOME=/root LANG=C.UTF-8 PATH=/usr/sbin:/usr/bin:/sbin:/bin
@@ -40,6 +42,21 @@ count_of() {
   echo "${number:-0}"
 }
 
+# Video renderers need a display: a private X server on the run's own /tmp.
+start_display() {
+  Xvfb :7 -screen 0 1024x768x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
+  xvfb=$!
+  waited=0
+  until [ -S /tmp/.X11-unix/X7 ]; do
+    if ! kill -0 "$xvfb" 2>/dev/null || [ "$waited" -ge 600 ]; then
+      echo "Xvfb did not start:"; cat /tmp/xvfb.log; return 1
+    fi
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  export DISPLAY=:7
+}
+
 # Runs each test program once (all its cases in one process: every Wine
 # start is slow under emulation) and closes with a passed/failed count.
 run_tests() {
@@ -49,12 +66,14 @@ run_tests() {
   mount -t overlay overlay -o "lowerdir=$cached_prefix,upperdir=/tmp/prefix-changes,workdir=/tmp/prefix-work" \
     /tmp/wine-prefix
   export WINEPREFIX=/tmp/wine-prefix
+  start_display || return 1
+  filter=$(argument wine_vm_gtest_filter)
   passed=0 failed=0 skipped=0 status=0
   for program in "$bin"/*_tests.exe; do
     [ -e "$program" ] || { echo "no *_tests.exe in $bin"; return 1; }
     echo "=== $(basename "$program") (Wine, 32-bit)"
     started=$(date +%s)
-    wine "$program" --gtest_brief=1 >/tmp/wine-output 2>&1
+    wine "$program" --gtest_brief=1 ${filter:+"--gtest_filter=$filter"} >/tmp/wine-output 2>&1
     result=$?
     tr -d '\r' </tmp/wine-output >/tmp/test-output
     cat /tmp/test-output
@@ -72,6 +91,7 @@ run_tests() {
     fi
   done
   wineserver -k
+  kill "$xvfb"
   echo "Windows: $passed passed, $failed failed, $skipped skipped"
   return $status
 }
@@ -86,6 +106,6 @@ echo "wine-vm status $?"
 sync
 # The first process must outlive the power-off; once it starts, the root file
 # system may no longer start programs.
-sleep 60 &
+sleep 60 2>/dev/null &
 echo o >/proc/sysrq-trigger
 wait

@@ -3,6 +3,7 @@
 # with the status its guest-init.sh reports:
 #   wine-vm.sh ROOT prefix                      makes the cached Wine prefix
 #   wine-vm.sh ROOT tests BIN_DIR [SHARED...]   runs BIN_DIR/*_tests.exe
+# WINE_VM_GTEST_FILTER, when set, runs only the test cases it matches.
 # This machine's kernel runs no 32-bit x86 code, under Wine or otherwise, so
 # the tests run in QEMU under software emulation. The machine's root file
 # system is the tree itself, over 9p; BIN_DIR and each SHARED directory (say,
@@ -22,6 +23,7 @@ if [[ $mode == tests ]]; then
   shared+=("$bin")
   for directory in "$@"; do shared+=("$(realpath "$directory")"); done
   append+=" wine_vm_bin=$bin"
+  [[ -z ${WINE_VM_GTEST_FILTER:-} ]] || append+=" wine_vm_gtest_filter=$WINE_VM_GTEST_FILTER"
 fi
 append+=" wine_vm_shared=$(IFS=,; echo "${shared[*]}")"
 

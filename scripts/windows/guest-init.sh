@@ -57,6 +57,15 @@ start_display() {
   export DISPLAY=:7
 }
 
+# A program's first window makes Wine start its desktop process and wait
+# ten seconds for it, too short under emulation: the desktop is started
+# ahead, with a wineserver that stays until the end of the run.
+start_desktop() {
+  wineserver -p
+  wine explorer.exe /desktop >/tmp/explorer.log 2>&1 &
+  sleep 30
+}
+
 # Runs each test program once (all its cases in one process: every Wine
 # start is slow under emulation) and closes with a passed/failed count.
 run_tests() {
@@ -67,6 +76,7 @@ run_tests() {
     /tmp/wine-prefix
   export WINEPREFIX=/tmp/wine-prefix
   start_display || return 1
+  start_desktop
   filter=$(argument wine_vm_gtest_filter)
   passed=0 failed=0 skipped=0 status=0
   for program in "$bin"/*_tests.exe; do

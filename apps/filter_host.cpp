@@ -24,7 +24,7 @@ std::string FilterHost::moduleName() {
 
 HostWord FilterHost::newBitmap(const Picture &picture) {
     host::ObjectMemory &memory = interpreter_.memory();
-    return memory.newBitmap(memory.newWords(picture.pixels), host::ObjectMemory::smallInteger(picture.width),
+    return memory.newBitmapWithSlots(memory.newWords(picture.pixels), host::ObjectMemory::smallInteger(picture.width),
                             host::ObjectMemory::smallInteger(picture.height), host::ObjectMemory::smallInteger(32));
 }
 

@@ -59,7 +59,7 @@ std::function<void()> preparedCall(const char *primitive, const std::vector<Oper
     memory.clear();
     const size_t count = size_t(size.width) * size_t(size.height);
     auto bitmapOf = [&](uint32_t seed) {
-        return memory.newBitmap(memory.newWords(seededWords(count, seed)), host::ObjectMemory::smallInteger(size.width),
+        return memory.newBitmapWithSlots(memory.newWords(seededWords(count, seed)), host::ObjectMemory::smallInteger(size.width),
                                 host::ObjectMemory::smallInteger(size.height), host::ObjectMemory::smallInteger(32));
     };
     std::vector<HostWord> arguments;

@@ -23,12 +23,14 @@ int convertFrameTo32(const uint8_t *source, uint32_t *destination, uint32_t fram
 // row's last word repeats its last pixel in the right half.
 int convertFrameTo16(const uint8_t *source, uint32_t *destination, uint32_t frameWidth, uint32_t frameHeight);
 
-// Fast twins for one row of frameWidth pixels, for processors with AVX2
-// (x86 builds only): each converts whole steps of 8 (depth 32) or 16
-// (depth 16) pixels from the row's start, reading nothing past its
-// 3 x frameWidth bytes, and answers how many pixels it converted; the rest
-// of the row is left to the plain conversion.
+// Fast twins for one row of frameWidth pixels (x86 builds only), reading
+// nothing past its 3 x frameWidth bytes; each answers how many pixels it
+// converted from the row's start and leaves the rest to the plain
+// conversion. With AVX2: whole steps of 8 (depth 32) or 16 (depth 16)
+// pixels. With AVX-512 F, BW and VBMI: the whole row.
 uint32_t convertRowTo32Avx2(const uint8_t *row, uint32_t *destination, uint32_t frameWidth);
 uint32_t convertRowTo16Avx2(const uint8_t *row, uint32_t *destination, uint32_t frameWidth);
+uint32_t convertRowTo32Avx512(const uint8_t *row, uint32_t *destination, uint32_t frameWidth);
+uint32_t convertRowTo16Avx512(const uint8_t *row, uint32_t *destination, uint32_t frameWidth);
 
 #endif

@@ -1,6 +1,7 @@
 // The two conversions of a kept frame into pixel words, with no state of
 // their own: the plain loops state them pixel by pixel, and fast twins
-// (x86/) take each row's first pixels where the processor has AVX2.
+// (x86/) take each row's first pixels where the processor has AVX2 or
+// AVX-512.
 #include "frame_conversion.h"
 
 namespace {
@@ -29,12 +30,17 @@ struct RowConversions {
     RowConversion to16;
 };
 
-// Chosen once, at the first conversion: the AVX2 twins where the processor
-// has AVX2, else none, and the plain loops below do every pixel.
+// Chosen once, at the first conversion: the AVX-512 twins where the
+// processor has AVX-512 F, BW and VBMI (the byte permutes need VBMI), else
+// the AVX2 twins where it has AVX2, else none, and the plain loops below do
+// every pixel.
 const RowConversions &fastRowConversions() {
     static const RowConversions chosen = [] {
 #if defined(__x86_64__) || defined(__i386__)
         __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+            __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
+            return RowConversions{convertRowTo32Avx512, convertRowTo16Avx512};
         if (__builtin_cpu_supports("avx2")) return RowConversions{convertRowTo32Avx2, convertRowTo16Avx2};
 #endif
         return RowConversions{nothingConverted, nothingConverted};

@@ -39,7 +39,7 @@ constexpr KernelSet Avx2Kernels = {KernelLevel::Avx2, 8,
     adjustPixelsWithTablesAvx2, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx2, oldColorTVPixelsAvx2,
     &ConvolutionRowsAvx2};
 constexpr KernelSet Avx512Kernels = {KernelLevel::Avx512, 16,
-    adjustPixelsWithTablesAvx512, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx2, oldColorTVPixelsAvx2,
+    adjustPixelsWithTablesAvx512, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx512, oldColorTVPixelsAvx512,
     &ConvolutionRowsAvx2};
 #else
 constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 1,

@@ -34,10 +34,12 @@ void oldColorTVPixels(uint32_t *words, int32_t count);
 // the sequence at once, each lane its own draw in the order above, and leave
 // the thread's state where the scalar kernel leaves it. The count is a
 // multiple of their width.
-void oldBWTVPixelsSse2(uint32_t *words, int32_t count);    // 4 pixels
-void oldBWTVPixelsAvx2(uint32_t *words, int32_t count);    // 8 pixels
-void oldColorTVPixelsSse2(uint32_t *words, int32_t count); // 4 pixels
-void oldColorTVPixelsAvx2(uint32_t *words, int32_t count); // 8 pixels
+void oldBWTVPixelsSse2(uint32_t *words, int32_t count);       // 4 pixels
+void oldBWTVPixelsAvx2(uint32_t *words, int32_t count);       // 8 pixels
+void oldBWTVPixelsAvx512(uint32_t *words, int32_t count);     // 16 pixels
+void oldColorTVPixelsSse2(uint32_t *words, int32_t count);    // 4 pixels
+void oldColorTVPixelsAvx2(uint32_t *words, int32_t count);    // 8 pixels
+void oldColorTVPixelsAvx512(uint32_t *words, int32_t count);  // 16 pixels
 
 } // namespace mardolin
 

@@ -69,7 +69,7 @@ HostWord ObjectMemory::newPositiveInteger(uint32_t value) {
     return object;
 }
 
-HostWord ObjectMemory::newBitmap(HostWord pixels, HostWord width, HostWord height, HostWord depth) {
+HostWord ObjectMemory::newBitmapWithSlots(HostWord pixels, HostWord width, HostWord height, HostWord depth) {
     HostWord bitmap = newPointers(4);
     HostWord *body = slots(bitmap);
     body[0] = pixels;
@@ -81,7 +81,7 @@ HostWord ObjectMemory::newBitmap(HostWord pixels, HostWord width, HostWord heigh
 
 HostWord ObjectMemory::newBitmap(int width, int height, int depth, uint32_t fill) {
     size_t count = depth == 16 ? size_t((width + 1) / 2) * height : size_t(width) * height;
-    return newBitmap(newWords(count, fill), smallInteger(width), smallInteger(height), smallInteger(depth));
+    return newBitmapWithSlots(newWords(count, fill), smallInteger(width), smallInteger(height), smallInteger(depth));
 }
 
 bool ObjectMemory::isObject(HostWord object) const {

@@ -38,8 +38,9 @@ public:
     HostWord falseObject() const { return false_; }
     HostWord nil() const { return nil_; }
 
-    // A bitmap: slot 0 the pixel array, 1 width, 2 height, 3 depth.
-    HostWord newBitmap(HostWord pixels, HostWord width, HostWord height, HostWord depth);
+    // A bitmap of these four slots: 0 the pixel array, 1 width, 2 height,
+    // 3 depth, as given (tests make malformed ones with it).
+    HostWord newBitmapWithSlots(HostWord pixels, HostWord width, HostWord height, HostWord depth);
     HostWord newBitmap(int width, int height, int depth, uint32_t fill = 0);
 
     ObjectKind kindOf(HostWord object) const;

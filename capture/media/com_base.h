@@ -11,7 +11,15 @@
 #include <cstdint>
 #include <cstring>
 
+// Interface methods keep COM's binary contract on 32-bit Windows, where an
+// object's method table may be laid out by hand. The runtime's own calls stay
+// cdecl there: their decorated names then differ from the system DLLs'
+// functions of the same names, which the compiler's runtime keeps calling.
+#if defined(_WIN32) && !defined(_WIN64)
+#define STDMETHODCALLTYPE __stdcall
+#else
 #define STDMETHODCALLTYPE
+#endif
 #define WINAPI
 
 typedef int32_t HRESULT;

@@ -1,8 +1,10 @@
 // CoInitialize, CoCreateInstance over the registered classes, and the
 // task memory that the runtime's callers free.
 #include "class_registry.h"
-#include "default_backend.h"
 #include "kernel_objects.h"
+#if defined(MEDIA_DEFAULT_BACKEND)
+#include "default_backend.h"
+#endif
 
 #include <cstdlib>
 #include <map>
@@ -61,7 +63,12 @@ HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown *pUnkOuter, DWORD dwClsContex
         auto found = registry().find(rclsid);
         if (found != registry().end()) factory = found->second;
     }
+#if defined(MEDIA_DEFAULT_BACKEND)
     if (!factory) return createDefaultInstance(rclsid, pUnkOuter, dwClsContext, riid, ppv);
+#else
+    // Without a backend beside the runtime only registered classes exist.
+    if (!factory) return REGDB_E_CLASSNOTREG;
+#endif
     return factory(pUnkOuter, dwClsContext, riid, ppv);
 }
 

@@ -1,9 +1,11 @@
 // The one header through which the capture logic reaches the platform:
 // the real SDK on Windows, this folder's layer of the same shape elsewhere.
+// MEDIA_OWN_LAYER picks the layer on Windows too, for the test build of the
+// plug-in that runs over the scriptable platform.
 #ifndef CAPTURE_MEDIA_PLATFORM_H
 #define CAPTURE_MEDIA_PLATFORM_H
 
-#if defined(_WIN32)
+#if defined(_WIN32) && !defined(MEDIA_OWN_LAYER)
 #include <windows.h>
 #include <dshow.h>
 #include <qedit.h>

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace {
 std::mutex blocksMutex;
@@ -19,9 +20,14 @@ using namespace media;
 
 void GetSystemInfo(LPSYSTEM_INFO lpSystemInfo) {
     *lpSystemInfo = SYSTEM_INFO{};
+#if defined(_SC_PAGESIZE)
     lpSystemInfo->dwPageSize = static_cast<DWORD>(sysconf(_SC_PAGESIZE));
+#else
+    // Windows has no sysconf; its x86 pages are 4 KiB.
+    lpSystemInfo->dwPageSize = 4096;
+#endif
     lpSystemInfo->dwAllocationGranularity = 65536;
-    lpSystemInfo->dwNumberOfProcessors = static_cast<DWORD>(sysconf(_SC_NPROCESSORS_ONLN));
+    lpSystemInfo->dwNumberOfProcessors = std::thread::hardware_concurrency();
 }
 
 LPVOID VirtualAlloc(LPVOID lpAddress, SIZE_T dwSize, DWORD flAllocationType, DWORD flProtect) {

@@ -5,6 +5,14 @@
 
 namespace capturetest {
 
+std::string pluginDirectory() {
+#if defined(_WIN32)
+    return host::Plugin::defaultDirectory() + "/test-only";
+#else
+    return host::Plugin::defaultDirectory();
+#endif
+}
+
 bool eventually(const std::function<bool()> &condition) {
     auto deadline = testplatform::Clock::now() + testplatform::kPatience;
     while (!condition()) {
@@ -17,7 +25,7 @@ bool eventually(const std::function<bool()> &condition) {
 void CaptureTest::SetUp() {
     media::clearFaults();
     std::string error;
-    plugin = host::Plugin::open("Pelquist", host::Plugin::defaultDirectory(), &error);
+    plugin = host::Plugin::open("Pelquist", pluginDirectory(), &error);
     ASSERT_NE(plugin, nullptr) << error;
     ASSERT_EQ(plugin->bind(vm.table()), 1);
     ASSERT_EQ(callModule("initialiseModule"), 1);

@@ -27,6 +27,11 @@ using testplatform::Step;
 constexpr HostWord kHostWindow = 0x2A;
 constexpr HostWord kFrameSemaphore = 3;
 
+// Where the plug-in the tests load lives. On Windows that is the build over
+// the scriptable platform's runtime, kept apart from the shipped DLL, which
+// calls the real framework.
+std::string pluginDirectory();
+
 // Waits for condition, polling, for at most ten seconds.
 bool eventually(const std::function<bool()> &condition);
 

@@ -125,7 +125,7 @@ TEST_F(CaptureTest, TheConnectionSizesAZeroFilledFrameBuffer) {
     platform.configure(script);
     ASSERT_TRUE(initializeAndAwaitBuild());
     EXPECT_EQ(decodeSize(), 47186400u);
-    HostWord bitmap = om.newBitmap(720, 480, 32, 0x12345678);
+    HostWord bitmap = om.newBitmap(720, 480, 32, 0x12345678u);
     ASSERT_TRUE(copyInto(bitmap));
     for (uint32_t word : wordsOf(bitmap)) ASSERT_EQ(word, 0xFF000000u);
 }
@@ -147,7 +147,7 @@ TEST_F(CaptureTest, AnUnusableConnectedSizeLeavesNoBuffer) {
         startRunningDecoder(script);
         EXPECT_EQ(decodeSize(), 0u);
         capture(testplatform::rgb24Frame(320, 240, 1.0, [](int, int) { return testplatform::Bgr{1, 2, 3}; }));
-        HostWord bitmap = om.newBitmap(4, 4, 32, 7);
+        HostWord bitmap = om.newBitmap(4, 4, 32, 7u);
         EXPECT_TRUE(copyInto(bitmap));
         for (uint32_t word : wordsOf(bitmap)) EXPECT_EQ(word, 7u);
         ASSERT_TRUE(call("primShutdownDecoder"));

@@ -1,12 +1,49 @@
 // The kept frame converted into host bitmaps of depth 32 and 16: the
 // worked values, the row order and stride, and the size checks.
 #include "capture_fixture.h"
+#include "frame_conversion.h"
 
 namespace capturetest {
 namespace {
 
 using testplatform::Bgr;
 using testplatform::Frame;
+
+uint32_t word32Of(const Bgr &p) { return 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]; }
+
+uint32_t pixel15Of(const Bgr &p) {
+    const uint32_t packed = uint32_t(p[2] >> 3) << 10 | uint32_t(p[1] >> 3) << 5 | uint32_t(p[0] >> 3);
+    return packed == 0 ? 1u : packed;
+}
+
+// Seeded pixels, every fifth darker than 8 in all three channels, so
+// packing to 0 at depth 16.
+std::vector<Bgr> seededPixels(size_t count, uint32_t seed) {
+    std::vector<Bgr> pixels;
+    for (size_t i = 0; i < count; ++i) {
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        const uint32_t limit = i % 5 == 0 ? 7 : 255;
+        pixels.push_back(Bgr{uint8_t((seed & 0xFF) & limit), uint8_t((seed >> 8 & 0xFF) & limit),
+                             uint8_t((seed >> 16 & 0xFF) & limit)});
+    }
+    return pixels;
+}
+
+// One row's words at depth 32 and 16, pixel by pixel.
+std::vector<uint32_t> expected32Of(const Bgr *row, int width) {
+    std::vector<uint32_t> words;
+    for (int x = 0; x < width; ++x) words.push_back(word32Of(row[x]));
+    return words;
+}
+
+std::vector<uint32_t> expected16Of(const Bgr *row, int width) {
+    std::vector<uint32_t> words;
+    for (int x = 0; x < width; x += 2)
+        words.push_back(pixel15Of(row[x]) << 16 | pixel15Of(row[x + 1 < width ? x + 1 : x]));
+    return words;
+}
 
 // Keeps one frame of the given size, delivered through the grabber.
 class ConversionTest : public CaptureTest {
@@ -109,12 +146,12 @@ TEST_F(ConversionTest, ASmallerBitmapIsRefusedUntouched) {
         HostWord bitmap;
     };
     const Case cases[] = {
-        {"one pixel narrower", om.newBitmap(3, 2, 32, 7)},
-        {"one row shorter", om.newBitmap(4, 1, 32, 7)},
+        {"one pixel narrower", om.newBitmap(3, 2, 32, 7u)},
+        {"one row shorter", om.newBitmap(4, 1, 32, 7u)},
         {"a short word array at 32",
-         om.newBitmap(om.newWords(7, 7), smallInteger(4), smallInteger(2), smallInteger(32))},
+         om.newBitmapWithSlots(om.newWords(7, 7), smallInteger(4), smallInteger(2), smallInteger(32))},
         {"a short word array at 16",
-         om.newBitmap(om.newWords(3, 7), smallInteger(4), smallInteger(2), smallInteger(16))},
+         om.newBitmapWithSlots(om.newWords(3, 7), smallInteger(4), smallInteger(2), smallInteger(16))},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -126,36 +163,21 @@ TEST_F(ConversionTest, ASmallerBitmapIsRefusedUntouched) {
     }
 }
 
-// Seeded frames of widths around the fast conversions' steps (8 pixels at
-// depth 32, 16 at depth 16, and rows whose last pixels they leave to the
-// plain loop), against the conversion stated pixel by pixel. Every fifth
-// pixel is darker than 8 in all three channels, so packs to 0 at depth 16.
+// Seeded frames of widths around the fast conversions' steps (8 and 64
+// pixels at depth 32, 16 and 32 at depth 16, and rows whose last pixels
+// are left to the plain loop or taken with masked loads), against the
+// conversion stated pixel by pixel.
 class SeededFrameConversion : public ConversionTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(SeededFrameConversion, EveryWordIsThePixelsConversion) {
     const int width = GetParam(), height = 3;
-    uint32_t seed = 0x9E3779B9u ^ uint32_t(width);
-    std::vector<Bgr> pixels;
-    for (int i = 0; i < width * height; ++i) {
-        seed ^= seed << 13;
-        seed ^= seed >> 17;
-        seed ^= seed << 5;
-        const uint32_t limit = i % 5 == 0 ? 7 : 255;
-        pixels.push_back(Bgr{uint8_t((seed & 0xFF) & limit), uint8_t((seed >> 8 & 0xFF) & limit),
-                             uint8_t((seed >> 16 & 0xFF) & limit)});
-    }
+    const std::vector<Bgr> pixels = seededPixels(size_t(width) * height, 0x9E3779B9u ^ uint32_t(width));
     keep(width, height, [&](int x, int y) { return pixels[size_t(y * width + x)]; });
-    auto word32 = [](const Bgr &p) { return 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]; };
-    auto pixel15 = [](const Bgr &p) {
-        const uint32_t packed = uint32_t(p[2] >> 3) << 10 | uint32_t(p[1] >> 3) << 5 | uint32_t(p[0] >> 3);
-        return packed == 0 ? 1u : packed;
-    };
     std::vector<uint32_t> expected32, expected16;
     for (int y = 0; y < height; ++y) {
         const Bgr *row = &pixels[size_t(y * width)];
-        for (int x = 0; x < width; ++x) expected32.push_back(word32(row[x]));
-        for (int x = 0; x < width; x += 2)
-            expected16.push_back(pixel15(row[x]) << 16 | pixel15(row[x + 1 < width ? x + 1 : x]));
+        for (uint32_t word : expected32Of(row, width)) expected32.push_back(word);
+        for (uint32_t word : expected16Of(row, width)) expected16.push_back(word);
     }
     EXPECT_EQ(converted(width, height, 32), expected32);
     EXPECT_EQ(converted(width, height, 16), expected16);
@@ -163,7 +185,71 @@ TEST_P(SeededFrameConversion, EveryWordIsThePixelsConversion) {
 
 INSTANTIATE_TEST_SUITE_P(Widths, SeededFrameConversion,
                          ::testing::Values(1, 2, 7, 8, 9, 10, 11, 15, 16, 17, 18, 19, 23, 24, 25, 26, 27, 31, 32, 33,
-                                           34, 35, 41, 47, 88, 180));
+                                           34, 35, 41, 47, 48, 63, 64, 65, 79, 80, 88, 95, 96, 97, 127, 128, 129,
+                                           180, 191, 1920));
+
+// The fast twins this processor runs, called directly on single rows held
+// in vectors of exactly their 3 x width bytes (an address-sanitized build
+// reports any read past them), against the conversion pixel by pixel: the
+// words of the pixels a twin answers it converted, and none written past.
+struct RowTwin {
+    const char *name;
+    bool runs;
+    uint32_t (*to32)(const uint8_t *, uint32_t *, uint32_t);
+    uint32_t (*to16)(const uint8_t *, uint32_t *, uint32_t);
+    uint32_t step32, step16; // the pixels it converts are a multiple of these, or the whole row
+};
+
+std::vector<RowTwin> rowTwins() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    const bool avx2 = __builtin_cpu_supports("avx2");
+    const bool avx512 = avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                        __builtin_cpu_supports("avx512vbmi");
+    return {{"AVX2", avx2, convertRowTo32Avx2, convertRowTo16Avx2, 8, 16},
+            {"AVX-512", avx512, convertRowTo32Avx512, convertRowTo16Avx512, 1, 1}};
+#else
+    return {};
+#endif
+}
+
+// Each width from every word of a cache line, since the AVX-512 twins
+// start with a masked step up to the destination's next line.
+TEST(RowConversionTwins, ConvertTheirPixelsExactlyAndTouchNothingElse) {
+    constexpr uint32_t Untouched = 0xDEADBEEFu;
+    constexpr size_t LineWords = 16;
+    for (const RowTwin &twin : rowTwins()) {
+        if (!twin.runs) continue;
+        for (int width = 0; width <= 200; ++width) {
+            const std::vector<Bgr> pixels = seededPixels(size_t(width), uint32_t(width) * 7919u + 1u);
+            std::vector<uint8_t> row;
+            for (const Bgr &pixel : pixels) row.insert(row.end(), pixel.begin(), pixel.end());
+            for (size_t shift = 0; shift < LineWords; ++shift) {
+                SCOPED_TRACE(std::string(twin.name) + ", width " + std::to_string(width) + ", shift " +
+                             std::to_string(shift));
+                std::vector<uint32_t> words(shift + size_t(width) + LineWords, Untouched);
+                const uint32_t converted32 = twin.to32(row.data(), words.data() + shift, uint32_t(width));
+                ASSERT_LE(converted32, uint32_t(width));
+                EXPECT_TRUE(converted32 % twin.step32 == 0 || converted32 == uint32_t(width)) << converted32;
+                std::vector<uint32_t> expected(shift, Untouched);
+                for (uint32_t word : expected32Of(pixels.data(), int(converted32))) expected.push_back(word);
+                expected.resize(words.size(), Untouched);
+                EXPECT_EQ(words, expected);
+
+                std::vector<uint32_t> pairs(shift + size_t(width + 1) / 2 + LineWords, Untouched);
+                const uint32_t converted16 = twin.to16(row.data(), pairs.data() + shift, uint32_t(width));
+                ASSERT_LE(converted16, uint32_t(width));
+                EXPECT_TRUE(converted16 % twin.step16 == 0 || converted16 == uint32_t(width)) << converted16;
+                // Whole words only, unless the twin took the row's odd last pixel.
+                EXPECT_TRUE(converted16 % 2 == 0 || converted16 == uint32_t(width)) << converted16;
+                std::vector<uint32_t> expectedPairs(shift, Untouched);
+                for (uint32_t word : expected16Of(pixels.data(), int(converted16))) expectedPairs.push_back(word);
+                expectedPairs.resize(pairs.size(), Untouched);
+                EXPECT_EQ(pairs, expectedPairs);
+            }
+        }
+    }
+}
 
 } // namespace
 } // namespace capturetest

@@ -77,7 +77,7 @@ TEST_F(CaptureTest, ReloadingForgetsTheLastStatus) {
     EXPECT_EQ(lastError(), 6);
     plugin.reset();
     std::string error;
-    plugin = host::Plugin::open("Pelquist", host::Plugin::defaultDirectory(), &error);
+    plugin = host::Plugin::open("Pelquist", pluginDirectory(), &error);
     ASSERT_NE(plugin, nullptr) << error;
     ASSERT_EQ(plugin->bind(vm.table()), 1);
     EXPECT_EQ(lastError(), 0);

@@ -113,7 +113,7 @@ TEST_F(CaptureTest, CopyRefusesDepthsItCannotWrite) {
 TEST_F(CaptureTest, CopyRefusesABitmapWithoutAWordArray) {
     for (HostWord pixels : {smallInteger(5), om.newPointers(4), om.nil(), om.newFloat(2.0)}) {
         EXPECT_FALSE(call("primDecoderRun"));
-        HostWord bitmap = om.newBitmap(pixels, smallInteger(0), smallInteger(0), smallInteger(32));
+        HostWord bitmap = om.newBitmapWithSlots(pixels, smallInteger(0), smallInteger(0), smallInteger(32));
         EXPECT_FALSE(copyInto(bitmap));
         EXPECT_TRUE(vm.stackEffects().empty());
         EXPECT_EQ(lastError(), 6);

@@ -24,7 +24,7 @@ TEST_F(NoCameraTest, TheBuildEndsWithNoDeviceAndPostsAreRefused) {
         EXPECT_EQ(answerInteger(), 1);
         EXPECT_EQ(awaitBuildFailure(), 2);
         EXPECT_EQ(lastError(), 2);
-        EXPECT_EQ(decodeSize(), 0u);
+        EXPECT_EQ(decodeSize(), FrameSize{});
 
         for (const char *post : {"primDecoderRun", "primDecoderPause", "primDecoderStop", "primDecoderRequestCapture"}) {
             EXPECT_FALSE(call(post)) << post;

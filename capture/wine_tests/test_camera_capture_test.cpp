@@ -70,11 +70,11 @@ std::string firstDifference(const std::vector<uint32_t> &actual, const std::vect
 
 TEST_F(TestCameraCapture, TheGraphConnectsAtTheCamerasOwnSize) {
     ASSERT_TRUE(initializeAndAwaitBuild());
-    EXPECT_EQ(decodeSize(), uint32_t(kWidth) << 16 | uint32_t(kHeight));
+    EXPECT_EQ(decodeSize(), (FrameSize{kWidth, kHeight}));
     // An RGB camera's graph holds no DV decoder to take a decode size.
     EXPECT_FALSE(call("primDecoderSetDecodeSize", {smallInteger(360), smallInteger(240)}));
     EXPECT_EQ(lastError(), 10);
-    EXPECT_EQ(decodeSize(), uint32_t(kWidth) << 16 | uint32_t(kHeight));
+    EXPECT_EQ(decodeSize(), (FrameSize{kWidth, kHeight}));
 }
 
 TEST_F(TestCameraCapture, ThePreviewSitsInTheHostWindowAtTheRenderRectangle) {
@@ -132,7 +132,7 @@ TEST_F(TestCameraCapture, PauseHoldsTheFramesAndRunAndStopFollow) {
     ASSERT_TRUE(awaitFramesStopped());
     EXPECT_EQ(lastError(), 1);
     // A stopped graph keeps its frame buffer, and runs again.
-    EXPECT_EQ(decodeSize(), uint32_t(kWidth) << 16 | uint32_t(kHeight));
+    EXPECT_EQ(decodeSize(), (FrameSize{kWidth, kHeight}));
     ASSERT_TRUE(call("primDecoderRun"));
     ASSERT_TRUE(awaitFrames(framesSignalled() + 3));
 }

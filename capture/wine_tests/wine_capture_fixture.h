@@ -1,39 +1,28 @@
 // Drives the shipped Pelquist.dll on the platform's own COM and DirectShow,
-// as a host does: loaded by name once for the whole program, bound to a
-// fresh interpreter for every test, with a real window offered as
+// as a host does (see capture_session.h), with a real window offered as
 // "stWindow". Each test ends with the module shut down and the worker's
 // teardown done.
 #ifndef WINE_TESTS_WINE_CAPTURE_FIXTURE_H
 #define WINE_TESTS_WINE_CAPTURE_FIXTURE_H
 
+#include "capture_session.h"
 #include "host_window.h"
-#include "interpreter.h"
-#include "plugin_loader.h"
 
-#include <gtest/gtest.h>
-
-#include <initializer_list>
+#include <functional>
 #include <memory>
-#include <vector>
 
 namespace winetest {
 
-constexpr HostWord kFrameSemaphore = 4;
+using capturesession::FrameSize;
+using capturesession::kFrameSemaphore;
 
-class WineCaptureTest : public ::testing::Test {
+class WineCaptureTest : public capturesession::CaptureSession {
 protected:
-    static void SetUpTestSuite();
+    static void SetUpTestSuite() { loadPlugin(); }
     void SetUp() override;
     void TearDown() override;
-
-    HostWord smallInteger(HostWord value) { return host::ObjectMemory::smallInteger(value); }
-    // Calls a primitive with the receiver and arguments laid out; answers
-    // true when it succeeded, with its answer on top of the stack.
-    bool call(const char *primitive, std::initializer_list<HostWord> arguments = {});
-    HostWord answerInteger() { return host::ObjectMemory::smallIntegerValue(vm.stack().back()); }
-    int lastError();
-    double lastSampleTime();
-    uint32_t decodeSize();
+    bool waitUntil(const std::function<bool()> &condition) override { return HostWindow::pumpUntil(condition); }
+    bool awaitFrames(uint64_t count) override;
 
     // primInitializeDecoder, once the previous worker has ended: a start
     // while one still exists is refused with status 5.
@@ -52,21 +41,8 @@ protected:
     // Builds, shows the preview, registers the frame semaphore and runs
     // until frames come.
     void startCapture();
-    uint64_t framesSignalled() { return vm.signalCount(kFrameSemaphore); }
-    bool awaitFrames(uint64_t count);
-    // Waits until no frame has been signalled for a whole second.
-    bool awaitFramesStopped();
 
-    // Asks for a capture, waits until a frame has been kept, and copies it
-    // into a new bitmap of the frame's size and that depth; its words.
-    std::vector<uint32_t> captureFrame(int depth);
-
-    host::Interpreter vm;
-    host::ObjectMemory &om = vm.memory();
-    HostWord receiver = 0;
     std::unique_ptr<HostWindow> window;
-
-    static host::Plugin *plugin;
 };
 
 } // namespace winetest

@@ -79,9 +79,9 @@ TEST_F(BackgroundSubtraction, OutputMayBeAnInput) {
 
 TEST_F(BackgroundSubtraction, OnlyTheFramesShapeCounts) {
     const std::vector<uint32_t> frame = {1, 0xFF00FF00, 3, 4, 5, 0xFFFF0000};
-    HostWord output = om.newBitmap(om.newWords(6), integer(6), integer(1), integer(32));
+    HostWord output = om.newBitmapWithSlots(om.newWords(6), integer(6), integer(1), integer(32));
     HostWord background =
-        om.newBitmap(om.newWords(std::vector<uint32_t>(6, 0xFF000000)), integer(1), integer(6), integer(32));
+        om.newBitmapWithSlots(om.newWords(std::vector<uint32_t>(6, 0xFF000000)), integer(1), integer(6), integer(32));
     call("backgroundSubstraction", {bitmap(2, 3, frame), background, output, number(0.0)});
     EXPECT_TRUE(answeredReceiver());
     EXPECT_EQ(pixelsOf(output), (std::vector<uint32_t>{0, 0xFF00FF00, 3, 4, 5, 0xFFFF0000}));

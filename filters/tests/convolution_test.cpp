@@ -262,7 +262,7 @@ TEST_F(Convolution, KernelsOfTheWrongKindOrSizeFailWithTheDestinationUnchanged) 
 
 TEST_F(Convolution, DestinationOfAnotherShapeButTheRightCountIsAccepted) {
     const std::vector<uint32_t> source = {0xFF010203, 0xFF040506, 0xFF070809, 0xFF0A0B0C, 0xFF0D0E0F, 0xFF101112};
-    HostWord destination = om.newBitmap(om.newWords(6), integer(1), integer(6), integer(32));
+    HostWord destination = om.newBitmapWithSlots(om.newWords(6), integer(1), integer(6), integer(32));
     call("matrix3X3Multiplication",
          {bitmap(3, 2, source), destination, kernel(identityKernel(3)), number(1), number(0)});
     EXPECT_TRUE(answeredReceiver());

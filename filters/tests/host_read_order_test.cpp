@@ -94,7 +94,7 @@ class HostReadOrder : public MardolinTest {
     // A bitmap whose width is a Float, so that its reading shows too.
     HostWord namedBitmap(const std::string &name, int width, int height) {
         HostWord pixels = om.newWords(size_t(width) * size_t(height), 0xFF336699u);
-        HostWord object = om.newBitmap(pixels, number(width), integer(height), integer(32));
+        HostWord object = om.newBitmapWithSlots(pixels, number(width), integer(height), integer(32));
         objectNames[object] = name;
         objectNames[pixels] = name + ".pixels";
         return object;

@@ -148,6 +148,29 @@ TEST(KernelSweep, SubtractionKernelsAgreeWithTheScalarKernel) {
             }
 }
 
+// The kernels drop alpha and read a blue byte of 1 as 0 on both sides
+// before they subtract: every pair of blue bytes, with alphas that differ
+// and red and green one step apart, at the thresholds around the smallest sums.
+TEST(KernelSweep, SubtractionKernelsAgreeOnEveryPairOfBlueBytes) {
+    std::vector<uint32_t> frame, background;
+    for (uint32_t frameBlue = 0; frameBlue < 256; ++frameBlue)
+        for (uint32_t backgroundBlue = 0; backgroundBlue < 256; ++backgroundBlue) {
+            const uint32_t alpha = (frameBlue * 7 + backgroundBlue) % 3 * 0x7F000000u;
+            frame.push_back(alpha | 0x00102000u | frameBlue);
+            background.push_back((0xFF000000u - alpha) | 0x00112000u | backgroundBlue);
+        }
+    const int32_t count = int32_t(frame.size());
+    for (int32_t movingSum : {0, 1, 2, 3, 4, 255, 256, 766})
+        for (const auto &variant : subtractionKernels()) {
+            std::vector<uint32_t> expected(frame.size()), actual(frame.size(), 0xDEADBEEFu);
+            subtractBackgroundAbove(frame.data(), background.data(), expected.data(), count, movingSum);
+            variant.kernel(frame.data(), background.data(), actual.data(), count, movingSum);
+            const size_t at = firstDifference(expected, actual);
+            EXPECT_EQ(at, expected.size()) << variant.name << ", moving sum " << movingSum << ", frame " << std::hex
+                                           << frame[at] << ", background " << background[at];
+        }
+}
+
 TEST(KernelSweep, GeneratorJumpsEqualSingleSteps) {
     for (uint32_t steps : {0u, 1u, 2u, 3u, 8u, 24u, 1000u}) {
         setGeneratorState(0x9E3779B9u);
@@ -173,6 +196,10 @@ std::vector<Effect> televisionEffects() {
     if (avx2()) {
         effects[0].fast.push_back({"AVX2", 8, oldBWTVPixelsAvx2});
         effects[1].fast.push_back({"AVX2", 8, oldColorTVPixelsAvx2});
+    }
+    if (avx512()) {
+        effects[0].fast.push_back({"AVX-512", 16, oldBWTVPixelsAvx512});
+        effects[1].fast.push_back({"AVX-512", 16, oldColorTVPixelsAvx512});
     }
 #endif
     return effects;

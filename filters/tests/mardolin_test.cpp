@@ -20,7 +20,7 @@ void MardolinTest::SetUp() {
 }
 
 HostWord MardolinTest::bitmap(int width, int height, const std::vector<uint32_t> &pixels) {
-    return om.newBitmap(om.newWords(pixels), integer(width), integer(height), integer(32));
+    return om.newBitmapWithSlots(om.newWords(pixels), integer(width), integer(height), integer(32));
 }
 
 HostWord MardolinTest::bitmap(int width, int height, uint32_t fill) { return om.newBitmap(width, height, 32, fill); }

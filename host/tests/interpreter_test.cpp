@@ -29,7 +29,7 @@ TEST_F(InterpreterTest, ArgumentsAreReadByDepthFromTheTop) {
 
 // Every read of the wrong kind sets the flag and answers zero.
 TEST_F(InterpreterTest, ReadsOfTheWrongKindFailAndAnswerZero) {
-    HostWord bitmap = om.newBitmap(om.newWords(1), om.newFloat(1.0), ObjectMemory::smallInteger(1), 32);
+    HostWord bitmap = om.newBitmapWithSlots(om.newWords(1), om.newFloat(1.0), ObjectMemory::smallInteger(1), 32);
     struct Case {
         const char *what;
         std::function<double()> read;
@@ -51,7 +51,7 @@ TEST_F(InterpreterTest, ReadsOfTheWrongKindFailAndAnswerZero) {
 
 TEST_F(InterpreterTest, ObjectQueries) {
     HostWord words = om.newWords(4);
-    HostWord bitmap = om.newBitmap(words, ObjectMemory::smallInteger(2), ObjectMemory::smallInteger(2),
+    HostWord bitmap = om.newBitmapWithSlots(words, ObjectMemory::smallInteger(2), ObjectMemory::smallInteger(2),
                                    ObjectMemory::smallInteger(32));
     EXPECT_EQ(t.slotOf(0, bitmap), words);
     EXPECT_EQ(t.integerSlotOf(2, bitmap), 2);

@@ -13,14 +13,15 @@ mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
 security_mirror=${DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
 here=$(cd "$(dirname "$0")" && pwd)
 
-# QEMU from backports: bookworm's 7.2 emulates some AVX2 instructions wrongly
-# in 32-bit code (the AVX2 convolution then differs from the scalar one; under
-# QEMU 10 it does not).
-packages=(wine wine32:i386 xvfb xauth qemu-system-x86/bookworm-backports linux-image-amd64 initramfs-tools)
+packages=(wine wine32:i386 xvfb xauth linux-image-amd64 initramfs-tools)
+# From backports, with what they depend on: bookworm's QEMU 7.2 emulates some
+# AVX2 instructions wrongly in 32-bit code (the AVX2 convolution then differs
+# from the scalar one; under QEMU 10 it does not).
+backports=(qemu-system-x86)
 ready_stamp="$root/.wine-tree-ready"
 partial_mark="$root/.wine-tree-partial"
 
-if [[ -f $ready_stamp && $(cat "$ready_stamp") == "${packages[*]}" ]]; then
+if [[ -f $ready_stamp && $(cat "$ready_stamp") == "${packages[*]} ${backports[*]}" ]]; then
   exit 0
 fi
 
@@ -83,13 +84,17 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 "$here/in-wine-tree.sh" "$root" -- sh -euc '
+  add() {
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+      -o Dpkg::Options::=--force-confold "$@" >/dev/null
+  }
   dpkg --add-architecture i386
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    -o Dpkg::Options::=--force-confold "$@" >/dev/null
+  add $1
+  add -t bookworm-backports $2
   apt-get clean
   rm -rf /var/lib/apt/lists/*
-' install "${packages[@]}"
+' install "${packages[*]}" "${backports[*]}"
 
 if [[ ! -f $root/opt/wine-prefix/system.reg ]]; then
   echo "Making the Wine prefix (minutes under emulation)"
@@ -98,5 +103,5 @@ if [[ ! -f $root/opt/wine-prefix/system.reg ]]; then
 fi
 
 rm -f "$partial_mark"
-echo "${packages[*]}" >"$ready_stamp"
+echo "${packages[*]} ${backports[*]}" >"$ready_stamp"
 echo "Wine tree ready in $root"

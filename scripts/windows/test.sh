@@ -10,7 +10,7 @@ cd "$(dirname "$0")/../.."
 build=${1:-build-windows}
 tree=${WINE_TREE:-/var/cache/wine-bookworm}
 # The test programs, and with them the plug-ins they load.
-targets=(host_tests mardolin_tests mardolin_kernel_tests pelquist_wine_tests)
+targets=(host_tests mardolin_tests mardolin_kernel_tests pelquist_wine_tests capture_tests)
 
 bash scripts/windows/setup-wine-tree.sh "$tree"
 

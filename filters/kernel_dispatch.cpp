@@ -15,6 +15,8 @@ namespace mardolin {
 
 namespace {
 
+using PixelEffect = void (*)(uint32_t *words, int32_t count);
+
 // The fast kernels of one level. The pixel-wise kernels take counts that
 // are a multiple of step.
 struct KernelSet {
@@ -23,8 +25,8 @@ struct KernelSet {
     void (*adjustWithTables)(uint32_t *words, int32_t count, const ChannelTables &tables);
     void (*subtractAbove)(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
                           int32_t movingSum);
-    void (*oldBWTV)(uint32_t *words, int32_t count);
-    void (*oldColorTV)(uint32_t *words, int32_t count);
+    PixelEffect oldBWTV;
+    PixelEffect oldColorTV;
     const ConvolutionRowKernels *convolutionRows; // null: the scalar kernels
 };
 
@@ -98,6 +100,17 @@ bool isScalar(const KernelSet &set) { return set.level == KernelLevel::Scalar; }
 // The part of count the set's kernels take; the rest goes to the scalar twin.
 int32_t vectorPart(int32_t count, const KernelSet &set) { return count - count % set.step; }
 
+// A television effect: the set's kernel over its whole steps, then the
+// scalar twin over the rest, drawing on from where the kernel left the
+// generator.
+void runRandomEffect(PixelEffect KernelSet::*fast, PixelEffect scalar, uint32_t *words, int32_t count) {
+    const KernelSet &set = kernels();
+    if (isScalar(set)) return scalar(words, count);
+    const int32_t head = vectorPart(count, set);
+    (set.*fast)(words, head);
+    scalar(words + head, count - head);
+}
+
 } // namespace
 
 bool supportsKernelLevel(KernelLevel level) { return setOfLevel(level) != nullptr; }
@@ -145,20 +158,10 @@ void melt(uint32_t *words, int32_t width, int32_t height, double amount) {
     meltPixelsInBatches(words, width, height, amount);
 }
 
-void oldBWTV(uint32_t *words, int32_t count) {
-    const KernelSet &set = kernels();
-    if (isScalar(set)) return oldBWTVPixels(words, count);
-    const int32_t head = vectorPart(count, set);
-    set.oldBWTV(words, head);
-    oldBWTVPixels(words + head, count - head);
-}
+void oldBWTV(uint32_t *words, int32_t count) { runRandomEffect(&KernelSet::oldBWTV, oldBWTVPixels, words, count); }
 
 void oldColorTV(uint32_t *words, int32_t count) {
-    const KernelSet &set = kernels();
-    if (isScalar(set)) return oldColorTVPixels(words, count);
-    const int32_t head = vectorPart(count, set);
-    set.oldColorTV(words, head);
-    oldColorTVPixels(words + head, count - head);
+    runRandomEffect(&KernelSet::oldColorTV, oldColorTVPixels, words, count);
 }
 
 } // namespace dispatch

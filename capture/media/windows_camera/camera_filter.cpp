@@ -68,25 +68,18 @@ HRESULT CameraFilter::Stop() {
     return S_OK;
 }
 
-HRESULT CameraFilter::Pause() {
-    FilterLock lock(*this);
-    if (state_ == State_Stopped) {
-        HRESULT result = pin_.activate();
-        if (FAILED(result)) return result;
-    }
-    pin_.setRunning(false);
-    state_ = State_Paused;
-    return S_OK;
-}
+HRESULT CameraFilter::Pause() { return becomeActive(State_Paused); }
 
-HRESULT CameraFilter::Run(REFERENCE_TIME) {
+HRESULT CameraFilter::Run(REFERENCE_TIME) { return becomeActive(State_Running); }
+
+HRESULT CameraFilter::becomeActive(FILTER_STATE state) {
     FilterLock lock(*this);
     if (state_ == State_Stopped) {
         HRESULT result = pin_.activate();
         if (FAILED(result)) return result;
     }
-    pin_.setRunning(true);
-    state_ = State_Running;
+    pin_.setRunning(state == State_Running);
+    state_ = state;
     return S_OK;
 }
 

@@ -49,6 +49,9 @@ private:
     ~CameraFilter();
     CameraFilter(const CameraFilter &) = delete;
     CameraFilter &operator=(const CameraFilter &) = delete;
+    // Paused or running: the pin made ready when leaving the stopped state,
+    // frames pushed only while running.
+    HRESULT becomeActive(FILTER_STATE state);
 
     std::atomic<ULONG> references_{1};
     // Guards the state, the clock, the graph and the pin's connection.

@@ -12,10 +12,10 @@
 // The grabber's class is not in every SDK's headers.
 const CLSID CLSID_SampleGrabber = {0xC1F400A0, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
 #else
-#include "com_base.h"
-#include "direct_show.h"
-#include "media_guids.h"
-#include "win32_threads.h"
+#include "sdk/com_base.h"
+#include "sdk/direct_show.h"
+#include "sdk/media_guids.h"
+#include "sdk/win32_threads.h"
 #endif
 
 #endif

@@ -2,7 +2,8 @@
 # Sets up, builds and runs every test: the plain build, then again under
 # AddressSanitizer with UndefinedBehaviorSanitizer, and once more under
 # ThreadSanitizer, the Windows compile check of the capture logic, and the
-# 32-bit Windows build under Wine (WINDOWS_TESTS=0 leaves that one out).
+# Windows builds, x64 and 32-bit x86, under Wine (WINDOWS_TESTS=0 leaves
+# those out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -22,14 +23,15 @@ run_suite build-tsan -DSANITIZE=thread -DBUILD_APPS=OFF
 if [[ -x capture/windows_compile_check.sh ]]; then
   echo "=== windows compile check ==="
   bash capture/windows_compile_check.sh
+  MINGW_CXX=x86_64-w64-mingw32-g++ bash capture/windows_compile_check.sh
 fi
 
 windows_summary=""
 if [[ ${WINDOWS_TESTS:-1} != 0 ]]; then
-  echo "=== windows (32-bit, under Wine) ==="
+  echo "=== windows (x64 and 32-bit x86, under Wine) ==="
   mkdir -p build-windows
   bash scripts/windows/test.sh build-windows 2>&1 | tee build-windows/test.log
-  windows_summary=$(grep '^Windows: ' build-windows/test.log | tail -n 1)
+  windows_summary=$(grep -E '^Windows (x64|x86): ' build-windows/test.log || true)
 fi
 
 # The plain suite once more, last, so its summary closes the run.

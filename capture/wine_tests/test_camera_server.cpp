@@ -13,8 +13,12 @@ TestCameraServer *TestCameraServer::instance(std::string *error) {
         *error = path + ": LoadLibrary failed with error " + std::to_string(GetLastError());
         return nullptr;
     }
-    auto registerServer = reinterpret_cast<Registration>(GetProcAddress(module, "DllRegisterServer"));
-    auto unregisterServer = reinterpret_cast<Registration>(GetProcAddress(module, "DllUnregisterServer"));
+    // Through the generic function type: FARPROC's result type is not HRESULT on x64.
+    auto entry = [module](const char *name) {
+        return reinterpret_cast<Registration>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    };
+    auto registerServer = entry("DllRegisterServer");
+    auto unregisterServer = entry("DllUnregisterServer");
     if (registerServer == nullptr || unregisterServer == nullptr) {
         *error = path + ": no DllRegisterServer or DllUnregisterServer";
         return nullptr;

@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Checks the plug-in DLLs in a Windows build's bin directory: 32-bit x86,
-# exporting by undecorated name exactly the host interface's entry points, and
-# importing system DLLs only. check-dll-tables.sh BIN_DIR
+# Checks the plug-in DLLs in a Windows build's bin directory: built for the
+# architecture named (x86, the default, or x64), exporting by undecorated name
+# exactly the host interface's entry points, and importing system DLLs only.
+#   check-dll-tables.sh BIN_DIR [x86|x64]
 set -euo pipefail
 
 bin=$1
-objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+architecture=${2:-x86}
+case $architecture in
+  x86) triple=i686-w64-mingw32 format=pei-i386 ;;
+  x64) triple=x86_64-w64-mingw32 format=pei-x86-64 ;;
+  *) echo "usage: $0 BIN_DIR [x86|x64]" >&2; exit 64 ;;
+esac
+objdump=${OBJDUMP:-$triple-objdump}
 
 declare -A exports imports
 exports[Mardolin]="setInterpreter getModuleName
@@ -32,10 +39,11 @@ for dll in "$bin"/*.dll; do
     failures=$((failures + 1))
     continue
   fi
-  table=$("$objdump" -p "$dll")
+  # objdump of the other architecture does not read the file at all.
+  table=$("$objdump" -p "$dll" 2>/dev/null) || table=""
   problems=()
 
-  grep -q 'file format pei-i386$' <<<"$table" || problems+=("not a 32-bit x86 DLL")
+  grep -q "file format $format\$" <<<"$table" || problems+=("not an $architecture DLL")
 
   # Names in the export name table: "[   0] name" between its heading and the next blank line.
   actual_exports=$(awk '/^\[Ordinal\/Name Pointer\] Table/ {on = 1; next}
@@ -57,12 +65,12 @@ $(diff <(echo "$expected_exports") <(echo "$actual_exports") | grep '^[<>]' || t
     echo "FAIL $dll"
     printf '  %s\n' "${problems[@]}"
   else
-    echo "ok   $dll: $(wc -l <<<"$actual_exports") exports, imports $(echo $actual_imports)"
+    echo "ok   $dll ($architecture): $(wc -l <<<"$actual_exports") exports, imports $(echo $actual_imports)"
   fi
 done
 
 # The plug-ins' own tests fail when a library they load is missing; this
 # check only judges the DLLs that were built.
 ((total)) || echo "no plug-in DLL in $bin yet"
-echo "DLL tables: $((total - failures)) passed, $failures failed"
+echo "DLL tables ($architecture): $((total - failures)) passed, $failures failed"
 ((failures == 0))

@@ -36,12 +36,6 @@ make_prefix() {
   WINEPREFIX=$cached_prefix wineboot --init && WINEPREFIX=$cached_prefix wineserver -w
 }
 
-# The number that a line of GoogleTest's summary holds, or 0.
-count_of() {
-  number=$(sed -n "s/^$1.*/\1/p" /tmp/test-output | head -n 1)
-  echo "${number:-0}"
-}
-
 # Video renderers need a display: a private X server on the run's own /tmp.
 start_display() {
   Xvfb :7 -screen 0 1024x768x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
@@ -78,31 +72,10 @@ run_tests() {
   start_display || return 1
   start_desktop
   filter=$(argument wine_vm_gtest_filter)
-  passed=0 failed=0 skipped=0 status=0
-  for program in "$bin"/*_tests.exe; do
-    [ -e "$program" ] || { echo "no *_tests.exe in $bin"; return 1; }
-    echo "=== $(basename "$program") (Wine, 32-bit)"
-    started=$(date +%s)
-    wine "$program" --gtest_brief=1 ${filter:+"--gtest_filter=$filter"} >/tmp/wine-output 2>&1
-    result=$?
-    tr -d '\r' </tmp/wine-output >/tmp/test-output
-    cat /tmp/test-output
-    # The brief summary has no failed count: it is what ran and did not pass or skip.
-    ran=$(count_of '\[==========\] \([0-9]*\) tests\? from .* ran\.')
-    passed_here=$(count_of '\[  PASSED  \] \([0-9]*\) tests\?\.')
-    skipped_here=$(count_of '\[  SKIPPED \] \([0-9]*\) tests\?,')
-    passed=$((passed + passed_here))
-    skipped=$((skipped + skipped_here))
-    failed=$((failed + ran - passed_here - skipped_here))
-    echo "($(($(date +%s) - started)) s under emulation)"
-    if [ "$result" -ne 0 ]; then
-      echo "$(basename "$program") exited with status $result"
-      status=1
-    fi
-  done
-  wineserver -k
+  [ -z "$filter" ] || export GTEST_FILTER="$filter"
+  sh "$(dirname "$0")/run-test-programs.sh" "$bin" x86 wine
+  status=$?
   kill "$xvfb"
-  echo "Windows: $passed passed, $failed failed, $skipped skipped"
   return $status
 }
 

@@ -9,9 +9,6 @@
 #include "video_window.h"
 #include "worker.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace {
 
 const HostInterface &host() { return *decoder.host.load(); }
@@ -29,12 +26,6 @@ HostWord answerOperation(HostWord entries, int result) {
     }
     answer(entries, host().newSmallInteger(result));
     return 0;
-}
-
-// Window geometry is LONG, 32 bits even where host words are 64: a
-// coordinate beyond it is held at the nearest end rather than wrapped round.
-LONG windowCoordinateOf(HostWord value) {
-    return static_cast<LONG>(std::clamp<HostWord>(value, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
 }
 
 } // namespace
@@ -74,8 +65,8 @@ PLUGIN_EXPORT HostWord HOST_CALL primDecoderSetRenderRect(void) {
     HostWord width = host().integerArgAt(1);
     HostWord height = host().integerArgAt(0);
     if (host().hasFailed()) return 0;
-    return answerOperation(5, setRenderRect(windowCoordinateOf(left), windowCoordinateOf(top), windowCoordinateOf(width),
-                                            windowCoordinateOf(height)));
+    return answerOperation(5, setRenderRect(static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(width),
+                                            static_cast<LONG>(height)));
 }
 
 PLUGIN_EXPORT HostWord HOST_CALL primDecoderSetDecodeSize(void) {

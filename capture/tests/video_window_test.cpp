@@ -2,9 +2,6 @@
 // four resolutions.
 #include "capture_fixture.h"
 
-#include <cstdint>
-#include <limits>
-
 namespace capturetest {
 namespace {
 
@@ -45,22 +42,6 @@ TEST_F(CaptureTest, HidingDetachesTheWindowAtTheStoredRectangle) {
     ASSERT_TRUE(call("primDecoderShowWindow", {om.falseObject()}));
     EXPECT_EQ(platform.log(), windowCalls(0, 0, 0, {10, 20, -30, 0}));
 }
-
-// Window coordinates are 32-bit LONGs even where host words are 64 bits: a
-// coordinate beyond that range is held at its nearest end, never wrapped
-// round into a small one that would look like a deliberate place.
-#if INTPTR_MAX > INT32_MAX
-TEST_F(CaptureTest, CoordinatesBeyond32BitsAreHeldAtTheNearestEnd) {
-    const HostWord beyond = int64_t(1) << 32;
-    const LONG largest = std::numeric_limits<LONG>::max(), smallest = std::numeric_limits<LONG>::min();
-    ASSERT_TRUE(initializeAndAwaitBuild());
-    ASSERT_TRUE(call("primDecoderSetRenderRect", {smallInteger(beyond + 8), smallInteger(-beyond - 16),
-                                                  smallInteger(HostWord(largest) + 1), smallInteger(largest)}));
-    platform.clearLog();
-    ASSERT_TRUE(call("primDecoderShowWindow", {om.falseObject()}));
-    EXPECT_EQ(platform.log(), windowCalls(0, 0, 0, {largest, smallest, largest, largest}));
-}
-#endif
 
 TEST_F(CaptureTest, TheWindowNeedsAGraphAHostWindowAndTheInterface) {
     EXPECT_FALSE(call("primDecoderShowWindow", {om.trueObject()}));

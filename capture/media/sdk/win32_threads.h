@@ -44,6 +44,23 @@ typedef SRWLOCK *PSRWLOCK;
 #define MEM_RELEASE 0x00008000
 #define PAGE_READWRITE 0x04
 
+// x64 decorates no name: under the system's own names these would collide,
+// in every link, with the functions the compiler's runtime calls there.
+#if defined(_WIN64)
+#define GetSystemInfo mediaGetSystemInfo
+#define CreateEventW mediaCreateEventW
+#define SetEvent mediaSetEvent
+#define CreateThread mediaCreateThread
+#define SetThreadPriority mediaSetThreadPriority
+#define ResumeThread mediaResumeThread
+#define WaitForSingleObject mediaWaitForSingleObject
+#define CloseHandle mediaCloseHandle
+#define AcquireSRWLockExclusive mediaAcquireSRWLockExclusive
+#define ReleaseSRWLockExclusive mediaReleaseSRWLockExclusive
+#define VirtualAlloc mediaVirtualAlloc
+#define VirtualFree mediaVirtualFree
+#endif
+
 extern "C" {
 MEDIA_API void GetSystemInfo(LPSYSTEM_INFO lpSystemInfo);
 MEDIA_API HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState,

@@ -125,7 +125,9 @@ int buildCaptureGraph() {
 
     grabber->SetBufferSamples(FALSE);
     grabber->SetOneShot(FALSE);
-    grabber->SetCallback(grabberCallbackInterface(), 1);
+    // A grabber that refused the callback would never hand on a frame.
+    if (FAILED(grabber->SetCallback(grabberCallbackInterface(), 1)))
+        return failBuild(StatusGraphRefused, captureFilter, grabberFilter);
 
     grabberFilter.reset();
     captureFilter.reset();

@@ -32,8 +32,12 @@ int changeGraphState(StateChange change) {
         setStatus(StatusInterfaceMissing);
         return 0;
     }
-    change(control.get());
+    HRESULT changed = change(control.get());
     control.reset();
+    if (FAILED(changed)) {
+        setStatus(StatusGraphRefused);
+        return 0;
+    }
     setStatus(StatusSuccess);
     return 1;
 }

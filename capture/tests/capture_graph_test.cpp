@@ -30,6 +30,7 @@ TEST_F(CaptureTest, AFailedBuildReportsItsStepAndGivesEverythingBack) {
         {"the output not rendered", [](Script &s) { s.failing = {Step::Render}; }, 4},
         {"no connected type", [](Script &s) { s.failing = {Step::GetConnectedMediaType}; }, 9},
         {"a connected type without its format", [](Script &s) { s.formatBlockMissing = true; }, 9},
+        {"the callback refused", [](Script &s) { s.failing = {Step::SetCallback}; }, 4},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

@@ -133,6 +133,29 @@ TEST_F(CaptureTest, AGraphWithoutMediaControlRecords7) {
     EXPECT_EQ(lastError(), 7);
 }
 
+// A state the graph refuses to take is a refused step: the post has
+// answered 1, and the worker records 4.
+TEST_F(CaptureTest, AStateChangeTheGraphRefusesRecords4) {
+    startRunningDecoder(Script{});
+    struct Case {
+        const char *primitive;
+        Step step;
+    };
+    for (Case c : {Case{"primDecoderPause", Step::Pause}, Case{"primDecoderStop", Step::Stop},
+                   Case{"primDecoderRun", Step::Run}}) {
+        SCOPED_TRACE(c.primitive);
+        Script refusing;
+        refusing.failing = {c.step};
+        platform.configure(refusing);
+        ASSERT_TRUE(post(c.primitive));
+        EXPECT_EQ(answerInteger(), 1);
+        EXPECT_EQ(lastError(), 4);
+        platform.configure(Script{});
+        ASSERT_TRUE(post(c.primitive));
+        EXPECT_EQ(lastError(), 1);
+    }
+}
+
 // The worker empties the mailbox in one step: of a burst of posts the last
 // one is always carried out.
 TEST_F(CaptureTest, TheLastOfABurstOfCommandsIsCarriedOut) {

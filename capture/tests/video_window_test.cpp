@@ -117,6 +117,18 @@ TEST_F(DecodeSizeTest, ARefusedResolutionKeepsTheBuffer) {
     EXPECT_EQ(decodeSize(), 47186400u);
 }
 
+// The decoder took the size but no buffer could be had for it: the frame
+// reads as 0 x 0 and the size change fails with 9.
+TEST_F(DecodeSizeTest, ABufferNotAllocatedForTheNewSizeRecords9) {
+    startWithDvDecoder();
+    media::failNext(media::Fault::VirtualAlloc);
+    EXPECT_FALSE(setDecodeSize(360, 240));
+    EXPECT_EQ(lastError(), 9);
+    EXPECT_EQ(decodeSize(), 0u);
+    ASSERT_TRUE(setDecodeSize(180, 120));
+    EXPECT_EQ(decodeSize(), 180u << 16 | 120u);
+}
+
 TEST_F(DecodeSizeTest, WithoutADvDecoderEverySizeIsRejected) {
     EXPECT_FALSE(setDecodeSize(360, 240));
     EXPECT_EQ(lastError(), 10);

@@ -96,7 +96,8 @@ void clip(int64_t window, int64_t side, int64_t parent, int64_t parentSide, int6
 std::unique_ptr<PreviewWindow> PreviewWindow::open() {
     int screenNumber = 0;
     xcb_connection_t *connection = xcb_connect(nullptr, &screenNumber);
-    const xcb_screen_t *screen = xcb_connection_has_error(connection) == 0 ? screenOf(connection, screenNumber) : nullptr;
+    const xcb_screen_t *screen =
+        xcb_connection_has_error(connection) == 0 ? screenOf(connection, screenNumber) : nullptr;
     if (screen == nullptr) {
         xcb_disconnect(connection);
         return nullptr;

@@ -142,14 +142,21 @@ TEST_F(DecodeSizeTest, ARefusedResolutionKeepsTheBuffer) {
     EXPECT_EQ(decodeSize(), 47186400u);
 }
 
-// The decoder took the size but no buffer could be had for it: the frame
-// reads as 0 x 0 and the size change fails with 9.
+// The decoder took the size but no buffer could be had for it: the size
+// change fails with 9, the frame reads as 0 x 0, and a requested capture
+// copies nothing while frames go on.
 TEST_F(DecodeSizeTest, ABufferNotAllocatedForTheNewSizeRecords9) {
     startWithDvDecoder();
+    ASSERT_TRUE(call("primDecoderShowWindow", {om.trueObject()}));
+    ASSERT_TRUE(post("primDecoderRun"));
     media::failNext(media::Fault::VirtualAlloc);
     EXPECT_FALSE(setDecodeSize(360, 240));
     EXPECT_EQ(lastError(), 9);
     EXPECT_EQ(decodeSize(), 0u);
+    capture(testplatform::rgb24Frame(360, 240, 1.0, [](int, int) { return testplatform::Bgr{1, 2, 3}; }));
+    HostWord bitmap = om.newBitmap(4, 4, 32, 7u);
+    EXPECT_TRUE(copyInto(bitmap));
+    for (uint32_t word : wordsOf(bitmap)) EXPECT_EQ(word, 7u);
     ASSERT_TRUE(setDecodeSize(180, 120));
     EXPECT_EQ(decodeSize(), 180u << 16 | 120u);
 }

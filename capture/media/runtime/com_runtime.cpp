@@ -37,10 +37,6 @@ void unregisterClass(REFCLSID clsid) {
     registry().erase(clsid);
 }
 
-} // namespace media
-
-using namespace media;
-
 HRESULT CoInitialize(LPVOID) {
     ++counters().comInitialisations;
     HRESULT scripted = counters().coInitializeResult;
@@ -83,3 +79,5 @@ void CoTaskMemFree(LPVOID pv) {
     --counters().taskMemoryBlocks;
     std::free(pv);
 }
+
+} // namespace media

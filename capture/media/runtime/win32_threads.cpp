@@ -115,9 +115,6 @@ std::shared_ptr<Kind> objectAs(HANDLE handle) {
 }
 
 } // namespace
-} // namespace media
-
-using namespace media;
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCWSTR) {
     if (takeFault(Fault::CreateEvent)) return nullptr;
@@ -182,3 +179,5 @@ void AcquireSRWLockExclusive(PSRWLOCK SRWLock) {
 }
 
 void ReleaseSRWLockExclusive(PSRWLOCK SRWLock) { SRWLock->mutex.unlock(); }
+
+} // namespace media

@@ -153,7 +153,7 @@ HostWord ObjectGenerator::pixelArray() {
 
 HostWord ObjectGenerator::bitmap() {
     size_t slots = 4;
-    if (input_.ConsumeIntegralInRange(0, 15) == 0) slots = input_.ConsumeIntegralInRange<size_t>(0, 6);
+    if (input_.ConsumeIntegralInRange(0, 15) == 15) slots = input_.ConsumeIntegralInRange<size_t>(0, 6);
     HostWord object = remember(memory_.newPointers(slots));
     HostWord *body = memory_.slots(object);
     const HostWord values[] = {pixelArray(), dimension(shape_.width), dimension(shape_.height),
@@ -164,7 +164,7 @@ HostWord ObjectGenerator::bitmap() {
 
 HostWord ObjectGenerator::kernel(size_t words) {
     static const size_t kOtherSizes[] = {0, 1, 8, 9, 10, 24, 25, 26};
-    if (input_.ConsumeIntegralInRange(0, 7) == 0) words = pick(input_, kOtherSizes);
+    if (input_.ConsumeIntegralInRange(0, 7) == 7) words = pick(input_, kOtherSizes);
     HostWord object = remember(input_.ConsumeBool() ? memory_.newWordsBeforeGuardPage(words) : memory_.newWords(words));
     uint32_t *body = memory_.words(object);
     for (size_t i = 0; i < words; ++i) {
@@ -176,7 +176,7 @@ HostWord ObjectGenerator::kernel(size_t words) {
 
 HostWord ObjectGenerator::make(Role role) {
     // One entry in eight is of any kind, whatever its role.
-    if (role != Role::Any && input_.ConsumeIntegralInRange(0, 7) == 0) role = Role::Any;
+    if (role != Role::Any && input_.ConsumeIntegralInRange(0, 7) == 7) role = Role::Any;
     switch (role) {
     case Role::Float:
         return remember(memory_.newFloat(number()));

@@ -3,6 +3,7 @@
 #include "capture_fixture.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <thread>
 
 namespace capturetest {
@@ -42,6 +43,25 @@ TEST_F(CaptureTest, AStartThatFailsCanBeRetried) {
         ASSERT_EQ(callModule("shutdownModule"), 1);
     }
 }
+
+#if defined(__linux__)
+// The process's threads, as the kernel counts them.
+size_t processThreads() {
+    size_t count = 0;
+    for (const auto &entry : std::filesystem::directory_iterator("/proc/self/task")) count += entry.is_directory();
+    return count;
+}
+
+// A worker that could not be resumed is given up; its thread must not stay
+// behind, parked for good, once its handle is closed.
+TEST_F(CaptureTest, AWorkerThatCouldNotBeResumedLeavesNoThread) {
+    const size_t threads = processThreads();
+    media::failNext(media::Fault::ResumeThread);
+    EXPECT_FALSE(call("primInitializeDecoder"));
+    EXPECT_EQ(lastError(), 5);
+    EXPECT_TRUE(eventually([&] { return processThreads() <= threads; }));
+}
+#endif
 
 // A refused priority starts the worker all the same, at the default
 // priority: the build runs, and the module shuts down leaving nothing.

@@ -66,18 +66,21 @@ struct Thread : Waitable {
         return WAIT_OBJECT_0;
     }
     // A thread never resumed can never be once its handle is gone: it ends
-    // without running its routine instead of waiting for good.
+    // without running its routine, and the close waits for that, so that
+    // nothing of it is left once the close answers.
     void closed() override {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            if (released) return;
-            if (ended)
-                pthread_join(thread, nullptr);
-            else
-                pthread_detach(thread);
-            released = true;
+        std::unique_lock<std::mutex> lock(mutex);
+        if (released) return;
+        released = true;
+        if (ended) {
+            pthread_join(thread, nullptr);
+        } else if (resumed) {
+            pthread_detach(thread);
+        } else {
+            lock.unlock();
+            changed.notify_all();
+            pthread_join(thread, nullptr);
         }
-        changed.notify_all();
     }
     DWORD resume() {
         std::lock_guard<std::mutex> lock(mutex);

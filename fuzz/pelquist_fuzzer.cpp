@@ -22,7 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <functional>
+#include <iterator>
 #include <thread>
 
 namespace {

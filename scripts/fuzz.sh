@@ -14,7 +14,7 @@ targets=("$@")
 ((${#targets[@]})) || targets=(mardolin_fuzzer pelquist_fuzzer)
 directory=build-fuzz
 
-CC=clang CXX=clang++ cmake -S . -B "$directory" -G Ninja -DBUILD_FUZZERS=ON -DBUILD_TESTING=OFF -DBUILD_APPS=OFF >/dev/null
+CC=clang CXX=clang++ cmake -S . -B "$directory" -G Ninja -DBUILD_FUZZERS=ON -DBUILD_TESTING=ON -DBUILD_APPS=OFF >/dev/null
 cmake --build "$directory" -j "$(nproc)" --target "${targets[@]}"
 
 status=0

@@ -18,10 +18,11 @@ PLUGIN_EXPORT HostWord HOST_CALL initialiseModule(void) {
     return 1;
 }
 
-// Before the host unloads the library, the worker is told to shut down and
-// given a few seconds to finish, so that none of its code runs afterwards.
+// Before the host unloads the library, the worker is shut down and waited
+// for, whether it has a graph yet or not, so that none of its code runs
+// afterwards.
 PLUGIN_EXPORT HostWord HOST_CALL shutdownModule(void) {
     int posted = requestShutdown();
-    awaitWorkerEnd(posted != 0);
+    finishWorker();
     return posted;
 }

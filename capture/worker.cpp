@@ -7,14 +7,26 @@
 
 namespace {
 
-const DWORD kEndPollMilliseconds = 10;
-const int kEndPolls = 500; // five seconds
+// Waits for the thread to end while the calling thread's window messages
+// flow: the host's thread owns the windows the preview lives in, and a
+// graph tearing its window down may wait on that thread's messages.
+void awaitEndWithMessagesFlowing(HANDLE thread) {
+    for (;;) {
+        DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1) return;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
 
-// The handle of a worker that has passed its teardown, or was never
-// resumed, is closed here once its thread has ended. Host thread.
+// The handle of a worker that has passed its teardown is closed here once
+// its thread has ended. Host thread.
 void closeStartedWorker() {
     if (decoder.startedWorker == nullptr) return;
-    WaitForSingleObject(decoder.startedWorker, INFINITE);
+    awaitEndWithMessagesFlowing(decoder.startedWorker);
     CloseHandle(decoder.startedWorker);
     decoder.startedWorker = nullptr;
 }
@@ -132,6 +144,9 @@ int stopGraph() {
 }
 
 void teardownDecoder(bool forShutdownCommand) {
+    // No frame reaches the callback once the teardown has begun; the
+    // grabber answers only when no call of it is running.
+    if (ISampleGrabber *grabber = decoder.grabber.load()) grabber->SetCallback(nullptr, 1);
     releaseGraph();
     decoder.hostWindow.store(0);
     decoder.frameCallback.store(nullptr);
@@ -155,15 +170,16 @@ void teardownDecoder(bool forShutdownCommand) {
     if (forShutdownCommand) setStatus(StatusSuccess);
 }
 
-void awaitWorkerEnd(bool shutdownPosted) {
-    if (decoder.startedWorker == nullptr) return;
-    for (int poll = 0; poll < kEndPolls; ++poll) {
-        if (WaitForSingleObject(decoder.startedWorker, kEndPollMilliseconds) == WAIT_OBJECT_0) {
-            closeStartedWorker();
-            return;
+// A worker still building has no graph to post to: the shutdown waits in
+// its mailbox, for the worker to take right after the build. The worker's
+// own waits are all bounded, so it ends.
+void finishWorker() {
+    {
+        ExclusiveLock lock(decoder.mailboxLock);
+        if (HANDLE event = decoder.commandEvent.load()) {
+            decoder.pendingCommand.store(CommandShutdown);
+            SetEvent(event);
         }
-        // A worker still building had no graph to post to; once it has
-        // one, it can be told.
-        if (!shutdownPosted && decoder.graph.load() != nullptr) shutdownPosted = requestShutdown() != 0;
     }
+    closeStartedWorker();
 }

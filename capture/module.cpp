@@ -26,3 +26,15 @@ PLUGIN_EXPORT HostWord HOST_CALL shutdownModule(void) {
     finishWorker();
     return posted;
 }
+
+#if !defined(_WIN32)
+namespace {
+const DWORD kUnloadPatienceMilliseconds = 5000;
+} // namespace
+
+// A host may unload the library without shutdownModule: no frame signal
+// may reach it afterwards, nor may any thread be left in code that is no
+// longer mapped. The wait is bounded, since the unload holds the loader's
+// lock, which a worker that loads code meanwhile would wait for.
+__attribute__((destructor)) static void finishOnUnload() { finishWorkerForUnload(kUnloadPatienceMilliseconds); }
+#endif

@@ -170,16 +170,41 @@ void teardownDecoder(bool forShutdownCommand) {
     if (forShutdownCommand) setStatus(StatusSuccess);
 }
 
+namespace {
+
+// Only the worker releases the grabber, so the lock keeps it for this call.
+void forgetFrameCallback() {
+    ExclusiveLock lock(decoder.graphLock);
+    if (ISampleGrabber *grabber = decoder.grabber.load()) grabber->SetCallback(nullptr, 1);
+}
+
+void leaveShutdownInMailbox() {
+    ExclusiveLock lock(decoder.mailboxLock);
+    if (HANDLE event = decoder.commandEvent.load()) {
+        decoder.pendingCommand.store(CommandShutdown);
+        SetEvent(event);
+    }
+}
+
+} // namespace
+
 // A worker still building has no graph to post to: the shutdown waits in
 // its mailbox, for the worker to take right after the build. The worker's
 // own waits are all bounded, so it ends.
 void finishWorker() {
-    {
-        ExclusiveLock lock(decoder.mailboxLock);
-        if (HANDLE event = decoder.commandEvent.load()) {
-            decoder.pendingCommand.store(CommandShutdown);
-            SetEvent(event);
-        }
-    }
+    leaveShutdownInMailbox();
     closeStartedWorker();
+}
+
+// Frames stop reaching the host first; then the worker tears the graph
+// down as for a shutdown. The wait is bounded: a worker that cannot end in
+// time is left, rather than hang the host's unload.
+void finishWorkerForUnload(DWORD patienceMilliseconds) {
+    forgetFrameCallback();
+    decoder.frameCallback.store(nullptr);
+    leaveShutdownInMailbox();
+    if (decoder.startedWorker == nullptr) return;
+    if (WaitForSingleObject(decoder.startedWorker, patienceMilliseconds) != WAIT_OBJECT_0) return;
+    CloseHandle(decoder.startedWorker);
+    decoder.startedWorker = nullptr;
 }

@@ -24,5 +24,9 @@ void teardownDecoder(bool forShutdownCommand);
 // window messages flowing meanwhile: afterwards no thread runs the
 // library's code and no frame callback of it is registered. Host thread.
 void finishWorker();
+// For a host that unloads the library without shutdownModule: forgets the
+// frame callback, then shuts the worker down and waits for its end, for
+// the patience given at most. Host thread, while the library unloads.
+void finishWorkerForUnload(DWORD patienceMilliseconds);
 
 #endif

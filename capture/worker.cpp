@@ -50,6 +50,40 @@ int changeGraphState(StateChange change) {
     return 1;
 }
 
+// The graph's events, and the handle that is set while some wait, or null
+// for a graph that reports none. Worker.
+HANDLE eventHandleOf(ComPtr<IMediaEvent> &events) {
+    IGraphBuilder *graph = decoder.graph.load();
+    OAEVENT handle = 0;
+    if (FAILED(graph->QueryInterface(IID_IMediaEvent, events.outAsVoid())) || !events ||
+        FAILED(events->GetEventHandle(&handle))) {
+        events.reset();
+        return nullptr;
+    }
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+// A stream that ended badly: frames stop and the status says why, but the
+// graph stays until the host shuts it down. Worker.
+void endStreaming(DecoderStatus status) {
+    ComPtr<IMediaControl> control;
+    IGraphBuilder *graph = decoder.graph.load();
+    if (SUCCEEDED(graph->QueryInterface(IID_IMediaControl, control.outAsVoid())) && control) control->Stop();
+    setStatus(status);
+}
+
+void takeGraphEvents(IMediaEvent *events) {
+    LONG code = 0;
+    LONG_PTR first = 0, second = 0;
+    while (events->GetEvent(&code, &first, &second, 0) == S_OK) {
+        events->FreeEventParams(code, first, second);
+        if (code == EC_DEVICE_LOST && second == 0)
+            endStreaming(StatusNoVideoDevice);
+        else if (code == EC_ERRORABORT || code == EC_ERRORABORTEX)
+            endStreaming(StatusGraphRefused);
+    }
+}
+
 } // namespace
 
 int startWorker() {
@@ -103,9 +137,18 @@ DWORD WINAPI workerMain(LPVOID) {
         teardownDecoder(false);
         return 0;
     }
+    ComPtr<IMediaEvent> graphEvents;
+    HANDLE waits[2] = {decoder.commandEvent.load(), eventHandleOf(graphEvents)};
+    DWORD waitCount = waits[1] != nullptr ? 2 : 1;
     for (;;) {
+        DWORD woke = WaitForMultipleObjects(waitCount, waits, FALSE, INFINITE);
+        if (woke == WAIT_OBJECT_0 + 1) {
+            takeGraphEvents(graphEvents.get());
+            continue;
+        }
         // A wait that fails would never wake again: end as after a failed build.
-        if (WaitForSingleObject(decoder.commandEvent.load(), INFINITE) != WAIT_OBJECT_0) {
+        if (woke != WAIT_OBJECT_0) {
+            graphEvents.reset();
             teardownDecoder(false);
             return 0;
         }
@@ -123,6 +166,7 @@ DWORD WINAPI workerMain(LPVOID) {
             stopGraph();
             break;
         case CommandShutdown:
+            graphEvents.reset();
             teardownDecoder(true);
             return 0;
         default:

@@ -18,10 +18,23 @@ PLUGIN_EXPORT HostWord HOST_CALL initialiseModule(void) {
     return 1;
 }
 
-// Before the host unloads the library, the worker is told to shut down and
-// given a few seconds to finish, so that none of its code runs afterwards.
+// Before the host unloads the library, the worker is shut down and waited
+// for, whether it has a graph yet or not, so that none of its code runs
+// afterwards.
 PLUGIN_EXPORT HostWord HOST_CALL shutdownModule(void) {
     int posted = requestShutdown();
-    awaitWorkerEnd(posted != 0);
+    finishWorker();
     return posted;
 }
+
+#if !defined(_WIN32)
+namespace {
+const DWORD kUnloadPatienceMilliseconds = 5000;
+} // namespace
+
+// A host may unload the library without shutdownModule: no frame signal
+// may reach it afterwards, nor may any thread be left in code that is no
+// longer mapped. The wait is bounded, since the unload holds the loader's
+// lock, which a worker that loads code meanwhile would wait for.
+__attribute__((destructor)) static void finishOnUnload() { finishWorkerForUnload(kUnloadPatienceMilliseconds); }
+#endif

@@ -40,8 +40,13 @@ PLUGIN_EXPORT HostWord HOST_CALL primInitializeDecoder(void) {
     return answerOperation(1, startWorker());
 }
 
+// With a graph the shutdown is posted and carried out by the worker; a
+// worker still building is shut down and waited for here, since no graph
+// can be told.
 PLUGIN_EXPORT HostWord HOST_CALL primShutdownDecoder(void) {
-    answer(1, host().newSmallInteger(requestShutdown()));
+    int posted = requestShutdown();
+    if (posted == 0) finishWorker();
+    answer(1, host().newSmallInteger(posted));
     return 0;
 }
 

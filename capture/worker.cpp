@@ -7,14 +7,26 @@
 
 namespace {
 
-const DWORD kEndPollMilliseconds = 10;
-const int kEndPolls = 500; // five seconds
+// Waits for the thread to end while the calling thread's window messages
+// flow: the host's thread owns the windows the preview lives in, and a
+// graph tearing its window down may wait on that thread's messages.
+void awaitEndWithMessagesFlowing(HANDLE thread) {
+    for (;;) {
+        DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1) return;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
 
-// The handle of a worker that has passed its teardown, or was never
-// resumed, is closed here once its thread has ended. Host thread.
+// The handle of a worker that has passed its teardown is closed here once
+// its thread has ended. Host thread.
 void closeStartedWorker() {
     if (decoder.startedWorker == nullptr) return;
-    WaitForSingleObject(decoder.startedWorker, INFINITE);
+    awaitEndWithMessagesFlowing(decoder.startedWorker);
     CloseHandle(decoder.startedWorker);
     decoder.startedWorker = nullptr;
 }
@@ -40,6 +52,40 @@ int changeGraphState(StateChange change) {
     }
     setStatus(StatusSuccess);
     return 1;
+}
+
+// The graph's events, and the handle that is set while some wait, or null
+// for a graph that reports none. Worker.
+HANDLE eventHandleOf(ComPtr<IMediaEvent> &events) {
+    IGraphBuilder *graph = decoder.graph.load();
+    OAEVENT handle = 0;
+    if (FAILED(graph->QueryInterface(IID_IMediaEvent, events.outAsVoid())) || !events ||
+        FAILED(events->GetEventHandle(&handle))) {
+        events.reset();
+        return nullptr;
+    }
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+// A stream that ended badly: frames stop and the status says why, but the
+// graph stays until the host shuts it down. Worker.
+void endStreaming(DecoderStatus status) {
+    ComPtr<IMediaControl> control;
+    IGraphBuilder *graph = decoder.graph.load();
+    if (SUCCEEDED(graph->QueryInterface(IID_IMediaControl, control.outAsVoid())) && control) control->Stop();
+    setStatus(status);
+}
+
+void takeGraphEvents(IMediaEvent *events) {
+    LONG code = 0;
+    LONG_PTR first = 0, second = 0;
+    while (events->GetEvent(&code, &first, &second, 0) == S_OK) {
+        events->FreeEventParams(code, first, second);
+        if (code == EC_DEVICE_LOST && second == 0)
+            endStreaming(StatusNoVideoDevice);
+        else if (code == EC_ERRORABORT || code == EC_ERRORABORTEX)
+            endStreaming(StatusGraphRefused);
+    }
 }
 
 } // namespace
@@ -95,9 +141,18 @@ DWORD WINAPI workerMain(LPVOID) {
         teardownDecoder(false);
         return 0;
     }
+    ComPtr<IMediaEvent> graphEvents;
+    HANDLE waits[2] = {decoder.commandEvent.load(), eventHandleOf(graphEvents)};
+    DWORD waitCount = waits[1] != nullptr ? 2 : 1;
     for (;;) {
+        DWORD woke = WaitForMultipleObjects(waitCount, waits, FALSE, INFINITE);
+        if (woke == WAIT_OBJECT_0 + 1) {
+            takeGraphEvents(graphEvents.get());
+            continue;
+        }
         // A wait that fails would never wake again: end as after a failed build.
-        if (WaitForSingleObject(decoder.commandEvent.load(), INFINITE) != WAIT_OBJECT_0) {
+        if (woke != WAIT_OBJECT_0) {
+            graphEvents.reset();
             teardownDecoder(false);
             return 0;
         }
@@ -115,6 +170,7 @@ DWORD WINAPI workerMain(LPVOID) {
             stopGraph();
             break;
         case CommandShutdown:
+            graphEvents.reset();
             teardownDecoder(true);
             return 0;
         default:
@@ -136,6 +192,9 @@ int stopGraph() {
 }
 
 void teardownDecoder(bool forShutdownCommand) {
+    // No frame reaches the callback once the teardown has begun; the
+    // grabber answers only when no call of it is running.
+    if (ISampleGrabber *grabber = decoder.grabber.load()) grabber->SetCallback(nullptr, 1);
     releaseGraph();
     decoder.hostWindow.store(0);
     decoder.frameCallback.store(nullptr);
@@ -159,15 +218,41 @@ void teardownDecoder(bool forShutdownCommand) {
     if (forShutdownCommand) setStatus(StatusSuccess);
 }
 
-void awaitWorkerEnd(bool shutdownPosted) {
-    if (decoder.startedWorker == nullptr) return;
-    for (int poll = 0; poll < kEndPolls; ++poll) {
-        if (WaitForSingleObject(decoder.startedWorker, kEndPollMilliseconds) == WAIT_OBJECT_0) {
-            closeStartedWorker();
-            return;
-        }
-        // A worker still building had no graph to post to; once it has
-        // one, it can be told.
-        if (!shutdownPosted && decoder.graph.load() != nullptr) shutdownPosted = requestShutdown() != 0;
+namespace {
+
+// Only the worker releases the grabber, so the lock keeps it for this call.
+void forgetFrameCallback() {
+    ExclusiveLock lock(decoder.graphLock);
+    if (ISampleGrabber *grabber = decoder.grabber.load()) grabber->SetCallback(nullptr, 1);
+}
+
+void leaveShutdownInMailbox() {
+    ExclusiveLock lock(decoder.mailboxLock);
+    if (HANDLE event = decoder.commandEvent.load()) {
+        decoder.pendingCommand.store(CommandShutdown);
+        SetEvent(event);
     }
+}
+
+} // namespace
+
+// A worker still building has no graph to post to: the shutdown waits in
+// its mailbox, for the worker to take right after the build. The worker's
+// own waits are all bounded, so it ends.
+void finishWorker() {
+    leaveShutdownInMailbox();
+    closeStartedWorker();
+}
+
+// Frames stop reaching the host first; then the worker tears the graph
+// down as for a shutdown. The wait is bounded: a worker that cannot end in
+// time is left, rather than hang the host's unload.
+void finishWorkerForUnload(DWORD patienceMilliseconds) {
+    forgetFrameCallback();
+    decoder.frameCallback.store(nullptr);
+    leaveShutdownInMailbox();
+    if (decoder.startedWorker == nullptr) return;
+    if (WaitForSingleObject(decoder.startedWorker, patienceMilliseconds) != WAIT_OBJECT_0) return;
+    CloseHandle(decoder.startedWorker);
+    decoder.startedWorker = nullptr;
 }

@@ -20,8 +20,14 @@ int stopGraph();
 // frame buffer, uninitialises COM and closes the command event; records
 // success only when it runs for the shutdown command. Worker.
 void teardownDecoder(bool forShutdownCommand);
-// Waits, a few seconds at most, for the last started worker to end, asking
-// it again to shut down should its graph appear meanwhile. Host thread.
-void awaitWorkerEnd(bool shutdownPosted);
+// Leaves the shutdown command for a worker that has no graph yet, then
+// waits until the last started worker has ended, the calling thread's
+// window messages flowing meanwhile: afterwards no thread runs the
+// library's code and no frame callback of it is registered. Host thread.
+void finishWorker();
+// For a host that unloads the library without shutdownModule: forgets the
+// frame callback, then shuts the worker down and waits for its end, for
+// the patience given at most. Host thread, while the library unloads.
+void finishWorkerForUnload(DWORD patienceMilliseconds);
 
 #endif

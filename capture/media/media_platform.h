@@ -15,6 +15,7 @@ const CLSID CLSID_SampleGrabber = {0xC1F400A0, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00
 #include "sdk/com_base.h"
 #include "sdk/direct_show.h"
 #include "sdk/media_guids.h"
+#include "sdk/win32_messages.h"
 #include "sdk/win32_threads.h"
 #endif
 

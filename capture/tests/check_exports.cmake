@@ -10,8 +10,10 @@ set(allowed_libPelquist.so
 set(allowed_libcapture_media.so
   media::AcquireSRWLockExclusive media::CloseHandle media::CoCreateInstance media::CoInitialize
   media::CoTaskMemAlloc media::CoTaskMemFree media::CoUninitialize media::CreateEventW media::CreateThread
-  media::GetSystemInfo media::ReleaseSRWLockExclusive media::ResumeThread media::SetEvent
-  media::SetThreadPriority media::VirtualAlloc media::VirtualFree media::WaitForSingleObject)
+  media::DispatchMessageW media::GetCurrentThreadId media::GetSystemInfo media::MsgWaitForMultipleObjects
+  media::PeekMessageW media::PostThreadMessageW media::ReleaseSRWLockExclusive media::ResetEvent
+  media::ResumeThread media::SetEvent media::SetThreadPriority media::TranslateMessage media::VirtualAlloc
+  media::VirtualFree media::WaitForMultipleObjects media::WaitForSingleObject)
 set(allowed_libcapture_gstreamer.so mediaBackendCreateInstance)
 
 get_filename_component(library_name ${LIBRARY} NAME)

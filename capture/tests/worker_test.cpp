@@ -1,9 +1,12 @@
 // The worker: its start and the failures of each start step, the one-slot
 // mailbox, the graph's state changes, the teardown and the module's wait.
 #include "capture_fixture.h"
+#include "win32_messages.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <string>
 #include <thread>
 
 namespace capturetest {
@@ -63,16 +66,19 @@ TEST_F(CaptureTest, AWorkerThatCouldNotBeResumedLeavesNoThread) {
 }
 #endif
 
-// A refused priority starts the worker all the same, at the default
-// priority: the build runs, and the module shuts down leaving nothing.
-TEST_F(CaptureTest, ARefusedPriorityStillStartsTheWorker) {
+// A refused priority leaves the worker at the default one: the decoder
+// builds, shuts down leaving nothing and starts again as usual.
+TEST_F(CaptureTest, ARefusedPriorityRunsTheWorkerAtTheDefaultPriority) {
     media::failNext(media::Fault::SetThreadPriority);
     ASSERT_TRUE(initializeAndAwaitBuild());
     EXPECT_EQ(lastError(), 1);
     EXPECT_EQ(platform.creationContexts().size(), 3u);
     EXPECT_EQ(media::platformCounts().threadsRunning, 1);
     ASSERT_EQ(callModule("shutdownModule"), 1);
-    EXPECT_TRUE(call("primInitializeDecoder"));
+    EXPECT_EQ(media::platformCounts().threadsRunning, 0);
+    ASSERT_TRUE(initializeAndAwaitBuild());
+    EXPECT_EQ(lastError(), 1);
+    EXPECT_EQ(media::platformCounts().lastThreadPriority, THREAD_PRIORITY_HIGHEST);
 }
 
 // A wait that fails would never wake again: the worker ends through the
@@ -194,6 +200,10 @@ TEST_F(CaptureTest, AShutdownEndsTheWorkerAndAFreshStartBuildsAgain) {
     ASSERT_TRUE(awaitWorkerEnd());
     EXPECT_EQ(lastError(), 1);
     EXPECT_EQ(platform.liveObjects(), 0);
+    // The callback is forgotten before anything of the graph goes.
+    std::vector<std::string> log = platform.log();
+    auto forgotten = std::find(log.begin(), log.end(), "SetCallback none");
+    EXPECT_LT(forgotten, std::find(log.begin(), log.end(), "put_Visible 0"));
     for (const char *entry : {"put_Visible 0", "put_Owner 0", "Release SampleGrabber", "Release FilterGraph",
                               "Release Device 0", "Release VideoRenderer"})
         EXPECT_TRUE(platform.logged(entry)) << entry;
@@ -214,21 +224,43 @@ TEST_F(CaptureTest, ShutdownModuleWaitsForTheTeardown) {
     EXPECT_EQ(lastError(), 1);
 }
 
-// Shut down while the worker has not made its graph yet: the post is
-// refused, but once the graph appears the worker is told again and ends.
-TEST_F(CaptureTest, ShutdownModuleDuringTheBuildStillEndsTheWorker) {
-    platform.holdAt(Hold::CreateGraph);
-    ASSERT_TRUE(call("primInitializeDecoder"));
-    ASSERT_TRUE(platform.waitUntilHeld());
-    int threadWaits = media::platformCounts().threadWaits;
-    std::thread releaser([&] {
-        eventually([&] { return media::platformCounts().threadWaits > threadWaits; });
-        platform.releaseHold();
-    });
-    EXPECT_EQ(callModule("shutdownModule"), 0);
-    releaser.join();
-    EXPECT_EQ(media::platformCounts().threadsRunning, 0);
-    EXPECT_EQ(platform.liveObjects(), 0);
+// Shut down while the worker has not made its graph yet: there is no graph
+// to post to, yet both shutdowns return only once the worker has ended,
+// however long its build takes, and the host's messages flow meanwhile.
+TEST_F(CaptureTest, AShutdownDuringTheBuildWaitsForTheWorkerWithMessagesFlowing) {
+    struct Case {
+        const char *how;
+        std::chrono::milliseconds held; // beyond any time limit the wait might have
+    };
+    for (const Case &c : {Case{"shutdownModule", std::chrono::milliseconds(6000)},
+                          Case{"primShutdownDecoder", std::chrono::milliseconds(0)}}) {
+        SCOPED_TRACE(c.how);
+        platform.holdAt(Hold::CreateGraph);
+        ASSERT_TRUE(call("primInitializeDecoder"));
+        ASSERT_TRUE(platform.waitUntilHeld());
+        int threadWaits = media::platformCounts().threadWaits;
+        int dispatched = media::platformCounts().messagesDispatched;
+        DWORD hostThread = GetCurrentThreadId();
+        std::thread releaser([&] {
+            eventually([&] { return media::platformCounts().threadWaits > threadWaits; });
+            PostThreadMessageW(hostThread, WM_USER, 0, 0);
+            eventually([&] { return media::platformCounts().messagesDispatched > dispatched; });
+            std::this_thread::sleep_for(c.held);
+            platform.releaseHold();
+        });
+        if (std::string(c.how) == "shutdownModule") {
+            EXPECT_EQ(callModule("shutdownModule"), 0);
+        } else {
+            ASSERT_TRUE(call("primShutdownDecoder"));
+            EXPECT_EQ(answerInteger(), 0);
+        }
+        EXPECT_EQ(media::platformCounts().threadsRunning, 0);
+        EXPECT_EQ(platform.liveObjects(), 0);
+        EXPECT_GT(media::platformCounts().messagesDispatched, dispatched);
+        releaser.join();
+        EXPECT_EQ(lastError(), 1);
+        EXPECT_FALSE(call("primDecoderRun"));
+    }
 }
 
 // Posts racing the teardown signal an event that is still open: the

@@ -106,6 +106,15 @@ struct MediaControlStub : DispatchStub<IMediaControl> {
     HRESULT STDMETHODCALLTYPE StopWhenReady() override { return E_NOTIMPL; }
 };
 
+struct MediaEventStub : DispatchStub<IMediaEvent> {
+    HRESULT STDMETHODCALLTYPE GetEventHandle(OAEVENT *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetEvent(LONG *, LONG_PTR *, LONG_PTR *, LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE WaitForCompletion(LONG, LONG *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CancelDefaultHandling(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RestoreDefaultHandling(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FreeEventParams(LONG, LONG_PTR, LONG_PTR) override { return E_NOTIMPL; }
+};
+
 struct VideoWindowStub : DispatchStub<IVideoWindow> {
     HRESULT STDMETHODCALLTYPE put_Caption(BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_Caption(BSTR *) override { return E_NOTIMPL; }

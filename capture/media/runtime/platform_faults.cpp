@@ -41,7 +41,8 @@ PlatformCounts platformCounts() {
             c.pageBlocks.load(),
             c.taskMemoryBlocks.load(),
             c.comInitialisations.load(),
-            c.lastThreadPriority.load()};
+            c.lastThreadPriority.load(),
+            c.messagesDispatched.load()};
 }
 
 

@@ -35,6 +35,7 @@ struct PlatformCounts {
     int taskMemoryBlocks;    // CoTaskMemAlloc blocks not yet freed
     int comInitialisations;  // CoInitialize calls less CoUninitialize calls
     int lastThreadPriority;  // the last priority SetThreadPriority granted
+    int messagesDispatched;  // messages handed to DispatchMessageW so far
 };
 MEDIA_API PlatformCounts platformCounts();
 

@@ -34,6 +34,7 @@ struct Counters {
     Count taskMemoryBlocks{};
     Count comInitialisations{};
     Count lastThreadPriority{};
+    Count messagesDispatched{};
     Count coInitializeResult{}; // what CoInitialize answers; 0: its own answer
 };
 

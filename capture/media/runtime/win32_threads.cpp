@@ -7,12 +7,36 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <vector>
 
 namespace media {
+
+namespace {
+// Every change that may end a wait on several objects counts here, so that
+// such a wait sleeps only while none of its objects could have changed.
+std::mutex changeMutex;
+std::condition_variable anyChange;
+uint64_t changes = 0;
+
+std::atomic<DWORD> lastThreadId{0};
+thread_local DWORD currentThreadId = 0;
+} // namespace
+
+void noteChange() {
+    {
+        std::lock_guard<std::mutex> lock(changeMutex);
+        ++changes;
+    }
+    anyChange.notify_all();
+}
+
 namespace {
 
 struct Waitable : KernelObject {
     virtual DWORD wait(DWORD milliseconds) = 0;
+    // Answers at once: true, and the object taken as a wait takes it, when
+    // it is signalled.
+    virtual bool take() = 0;
     virtual void closed() {}
 };
 
@@ -37,12 +61,19 @@ struct Event : Waitable {
         if (!manualReset) signaled = false;
         return WAIT_OBJECT_0;
     }
-    void set() {
+    bool take() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!signaled) return false;
+        if (!manualReset) signaled = false;
+        return true;
+    }
+    void set(bool signal) {
         {
             std::lock_guard<std::mutex> lock(mutex);
-            signaled = true;
+            signaled = signal;
         }
         changed.notify_all();
+        noteChange();
     }
     const bool manualReset;
     bool signaled;
@@ -59,11 +90,20 @@ struct Thread : Waitable {
         ++counters().threadWaits;
         std::unique_lock<std::mutex> lock(mutex);
         if (!waitFor(changed, lock, milliseconds, [this] { return ended; })) return WAIT_TIMEOUT;
-        if (!released) {
-            pthread_join(thread, nullptr);
-            released = true;
-        }
+        joinEnded();
         return WAIT_OBJECT_0;
+    }
+    bool take() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!ended) return false;
+        joinEnded();
+        return true;
+    }
+    // Under mutex, once the routine has returned.
+    void joinEnded() {
+        if (released) return;
+        pthread_join(thread, nullptr);
+        released = true;
     }
     // A thread never resumed can never be once its handle is gone: it ends
     // without running its routine, and the close waits for that, so that
@@ -98,6 +138,7 @@ struct Thread : Waitable {
             self->changed.wait(lock, [&] { return self->resumed || self->released; });
             if (!self->resumed) return nullptr;
         }
+        currentThreadId = self->id;
         self->routine(self->parameter);
         --counters().threadsRunning;
         {
@@ -105,10 +146,12 @@ struct Thread : Waitable {
             self->ended = true;
         }
         self->changed.notify_all();
+        noteChange();
         return nullptr;
     }
     const LPTHREAD_START_ROUTINE routine;
     const LPVOID parameter;
+    const DWORD id = ++lastThreadId;
     pthread_t thread{};
     bool resumed = false, ended = false, released = false;
     std::mutex mutex;
@@ -125,6 +168,39 @@ std::shared_ptr<Kind> objectAs(HANDLE handle) {
 
 } // namespace
 
+DWORD waitForFirst(DWORD count, const HANDLE *handles, DWORD milliseconds, bool wakeForMessages) {
+    if (count > MAXIMUM_WAIT_OBJECTS || (count == 0 && !wakeForMessages) || (count != 0 && handles == nullptr))
+        return WAIT_FAILED;
+    std::vector<std::shared_ptr<Waitable>> objects;
+    bool events = false, threads = false;
+    for (DWORD i = 0; i < count; ++i) {
+        std::shared_ptr<Waitable> object = objectAs<Waitable>(handles[i]);
+        if (object == nullptr) return WAIT_FAILED;
+        events = events || std::dynamic_pointer_cast<Event>(object) != nullptr;
+        threads = threads || std::dynamic_pointer_cast<Thread>(object) != nullptr;
+        objects.push_back(std::move(object));
+    }
+    if (events && takeFault(Fault::WaitForEvent)) return WAIT_FAILED;
+    if (events) ++counters().eventWaits;
+    if (threads) ++counters().threadWaits;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    std::unique_lock<std::mutex> lock(changeMutex);
+    for (;;) {
+        uint64_t seen = changes;
+        lock.unlock();
+        for (DWORD i = 0; i < count; ++i)
+            if (objects[i]->take()) return WAIT_OBJECT_0 + i;
+        if (wakeForMessages && messageWaiting()) return WAIT_OBJECT_0 + count;
+        lock.lock();
+        auto changed = [&] { return changes != seen; };
+        if (milliseconds == INFINITE)
+            anyChange.wait(lock, changed);
+        else if (!anyChange.wait_until(lock, deadline, changed))
+            return WAIT_TIMEOUT;
+    }
+}
+
+
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCWSTR) {
     if (takeFault(Fault::CreateEvent)) return nullptr;
     return addHandle(std::make_shared<Event>(bManualReset != FALSE, bInitialState != FALSE));
@@ -133,7 +209,14 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState
 BOOL SetEvent(HANDLE hEvent) {
     std::shared_ptr<Event> event = objectAs<Event>(hEvent);
     if (event == nullptr) return FALSE;
-    event->set();
+    event->set(true);
+    return TRUE;
+}
+
+BOOL ResetEvent(HANDLE hEvent) {
+    std::shared_ptr<Event> event = objectAs<Event>(hEvent);
+    if (event == nullptr) return FALSE;
+    event->set(false);
     return TRUE;
 }
 
@@ -149,7 +232,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE lpStar
         return nullptr;
     }
     HANDLE handle = addHandle(thread);
-    if (lpThreadId != nullptr) *lpThreadId = static_cast<DWORD>(reinterpret_cast<uintptr_t>(handle));
+    if (lpThreadId != nullptr) *lpThreadId = thread->id;
     if ((dwCreationFlags & CREATE_SUSPENDED) == 0) thread->resume();
     return handle;
 }
@@ -172,6 +255,17 @@ DWORD ResumeThread(HANDLE hThread) {
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
     std::shared_ptr<Waitable> object = objectAs<Waitable>(hHandle);
     return object == nullptr ? WAIT_FAILED : object->wait(dwMilliseconds);
+}
+
+DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE *lpHandles, BOOL bWaitAll, DWORD dwMilliseconds) {
+    if (bWaitAll) return WAIT_FAILED;
+    return waitForFirst(nCount, lpHandles, dwMilliseconds, false);
+}
+
+// A thread the layer did not start gets its number when it first asks.
+DWORD GetCurrentThreadId() {
+    if (currentThreadId == 0) currentThreadId = ++lastThreadId;
+    return currentThreadId;
 }
 
 BOOL CloseHandle(HANDLE hObject) {

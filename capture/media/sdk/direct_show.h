@@ -10,6 +10,7 @@
 typedef LONGLONG REFERENCE_TIME;
 typedef LONG_PTR OAHWND;
 typedef LONG OAFilterState;
+typedef LONG_PTR OAEVENT;
 
 #define OATRUE (-1)
 #define OAFALSE (0)
@@ -18,6 +19,7 @@ typedef LONG OAFilterState;
 #define WS_CLIPSIBLINGS 0x04000000L
 #define BI_BITFIELDS 3L
 
+#define E_ABORT ((HRESULT)0x80004004u)
 #define VFW_E_NOT_CONNECTED ((HRESULT)0x80040209u)
 #define VFW_E_CANNOT_CONNECT ((HRESULT)0x80040217u)
 #define VFW_E_CANNOT_RENDER ((HRESULT)0x80040218u)
@@ -184,6 +186,22 @@ struct IMediaControl : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_FilterCollection(IDispatch **ppUnk) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_RegFilterCollection(IDispatch **ppUnk) = 0;
     virtual HRESULT STDMETHODCALLTYPE StopWhenReady() = 0;
+};
+
+// Events a graph reports to its owner; the second parameter of
+// EC_DEVICE_LOST is 0 when the device went away, 1 when it came back.
+#define EC_ERRORABORT 0x03
+#define EC_DEVICE_LOST 0x1F
+#define EC_ERRORABORTEX 0x45
+
+struct IMediaEvent : public IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE GetEventHandle(OAEVENT *hEvent) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetEvent(LONG *lEventCode, LONG_PTR *lParam1, LONG_PTR *lParam2,
+                                               LONG msTimeout) = 0;
+    virtual HRESULT STDMETHODCALLTYPE WaitForCompletion(LONG msTimeout, LONG *pEvCode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CancelDefaultHandling(LONG lEvCode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RestoreDefaultHandling(LONG lEvCode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FreeEventParams(LONG lEvCode, LONG_PTR lParam1, LONG_PTR lParam2) = 0;
 };
 
 struct IVideoWindow : public IDispatch {

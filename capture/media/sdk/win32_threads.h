@@ -1,4 +1,5 @@
-// Threads, the auto-reset event, waits, a slim lock, the page size and
+// Threads, auto-reset and manual-reset events, waits on one object or
+// the first of several, a slim lock, the page size and
 // page memory, shaped like the Win32 calls of the same names, where the
 // platform has none. Handles are never reused, so a call on a closed
 // handle fails instead of reaching another object.
@@ -39,6 +40,7 @@ typedef SRWLOCK *PSRWLOCK;
 #define INFINITE 0xFFFFFFFFu
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_TIMEOUT 0x00000102u
+#define MAXIMUM_WAIT_OBJECTS 64
 #define WAIT_FAILED 0xFFFFFFFFu
 #define MEM_COMMIT 0x00001000
 #define MEM_RELEASE 0x00008000
@@ -50,12 +52,17 @@ MEDIA_API void GetSystemInfo(LPSYSTEM_INFO lpSystemInfo);
 MEDIA_API HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState,
                               LPCWSTR lpName);
 MEDIA_API BOOL SetEvent(HANDLE hEvent);
+MEDIA_API BOOL ResetEvent(HANDLE hEvent);
 MEDIA_API HANDLE CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize,
                               LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter, DWORD dwCreationFlags,
                               LPDWORD lpThreadId);
 MEDIA_API BOOL SetThreadPriority(HANDLE hThread, int nPriority);
 MEDIA_API DWORD ResumeThread(HANDLE hThread);
 MEDIA_API DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+// Waits for the first of the objects to be signalled: WAIT_OBJECT_0 + its
+// index. Waiting for all of them at once (bWaitAll) is not served.
+MEDIA_API DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE *lpHandles, BOOL bWaitAll, DWORD dwMilliseconds);
+MEDIA_API DWORD GetCurrentThreadId();
 MEDIA_API BOOL CloseHandle(HANDLE hObject);
 MEDIA_API void AcquireSRWLockExclusive(PSRWLOCK SRWLock);
 MEDIA_API void ReleaseSRWLockExclusive(PSRWLOCK SRWLock);
@@ -65,10 +72,13 @@ MEDIA_API BOOL VirtualFree(LPVOID lpAddress, SIZE_T dwSize, DWORD dwFreeType);
 using media::GetSystemInfo;
 using media::CreateEventW;
 using media::SetEvent;
+using media::ResetEvent;
 using media::CreateThread;
 using media::SetThreadPriority;
 using media::ResumeThread;
 using media::WaitForSingleObject;
+using media::WaitForMultipleObjects;
+using media::GetCurrentThreadId;
 using media::CloseHandle;
 using media::AcquireSRWLockExclusive;
 using media::ReleaseSRWLockExclusive;

@@ -7,11 +7,11 @@
 namespace gstbackend {
 namespace {
 
-// Nobody reads the pipeline's messages; kept, they would pile up for as
-// long as the graph lives. A message dropped here is ours to unreference.
-GstBusSyncReply dropMessage(GstBus *, GstMessage *message, gpointer) {
-    gst_message_unref(message);
-    return GST_BUS_DROP;
+// A device that went away reports that it cannot be found or read any more.
+bool deviceLost(const GError *error) {
+    if (error == nullptr || error->domain != GST_RESOURCE_ERROR) return false;
+    return error->code == GST_RESOURCE_ERROR_NOT_FOUND || error->code == GST_RESOURCE_ERROR_OPEN_READ ||
+           error->code == GST_RESOURCE_ERROR_OPEN_READ_WRITE || error->code == GST_RESOURCE_ERROR_READ;
 }
 
 bool link(GstPad *source, GstElement *element, GstPad **next) {
@@ -24,10 +24,55 @@ bool link(GstPad *source, GstElement *element, GstPad **next) {
 
 } // namespace
 
-FilterGraph::FilterGraph() : pipeline_(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr)))) {
+FilterGraph::FilterGraph()
+    : pipeline_(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr)))),
+      eventsWaiting_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     GstBus *bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, dropMessage, nullptr, nullptr);
+    gst_bus_set_sync_handler(bus, onMessage, this, nullptr);
     gst_object_unref(bus);
+}
+
+// Nobody reads the pipeline's messages later: kept, they would pile up for
+// as long as the graph lives. What matters to the owner becomes an event
+// here, on the thread that posted it, and the message is dropped, which
+// makes it ours to unreference.
+GstBusSyncReply FilterGraph::onMessage(GstBus *, GstMessage *message, gpointer self) {
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        GError *error = nullptr;
+        gst_message_parse_error(message, &error, nullptr);
+        bool lost = deviceLost(error);
+        if (error != nullptr) g_error_free(error);
+        static_cast<FilterGraph *>(self)->queueEvent(lost ? Event{EC_DEVICE_LOST, 0, 0} : Event{EC_ERRORABORT, E_FAIL, 0});
+    }
+    gst_message_unref(message);
+    return GST_BUS_DROP;
+}
+
+void FilterGraph::queueEvent(Event event) {
+    std::lock_guard<std::mutex> lock(eventsMutex_);
+    events_.push_back(event);
+    SetEvent(eventsWaiting_);
+}
+
+HRESULT FilterGraph::GetEventHandle(OAEVENT *event) {
+    if (event == nullptr) return E_POINTER;
+    *event = reinterpret_cast<OAEVENT>(eventsWaiting_);
+    return eventsWaiting_ != nullptr ? S_OK : E_FAIL;
+}
+
+HRESULT FilterGraph::GetEvent(LONG *code, LONG_PTR *first, LONG_PTR *second, LONG msTimeout) {
+    if (code == nullptr || first == nullptr || second == nullptr) return E_POINTER;
+    if (eventsWaiting_ == nullptr) return E_ABORT;
+    DWORD patience = msTimeout < 0 ? INFINITE : DWORD(msTimeout);
+    if (WaitForSingleObject(eventsWaiting_, patience) != WAIT_OBJECT_0) return E_ABORT;
+    std::lock_guard<std::mutex> lock(eventsMutex_);
+    if (events_.empty()) return E_ABORT;
+    *code = events_.front().code;
+    *first = events_.front().first;
+    *second = events_.front().second;
+    events_.pop_front();
+    if (events_.empty()) ResetEvent(eventsWaiting_);
+    return S_OK;
 }
 
 // Streaming ends before any filter goes, and the preview window only
@@ -35,8 +80,13 @@ FilterGraph::FilterGraph() : pipeline_(GST_ELEMENT(gst_object_ref_sink(gst_pipel
 FilterGraph::~FilterGraph() {
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     for (IBaseFilter *filter : filters_) filter->Release();
+    GstBus *bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_flushing(bus, TRUE);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
     gst_object_unref(pipeline_);
     renderer_.reset();
+    if (eventsWaiting_ != nullptr) CloseHandle(eventsWaiting_);
 }
 
 HRESULT FilterGraph::QueryInterface(REFIID riid, void **out) {
@@ -44,6 +94,7 @@ HRESULT FilterGraph::QueryInterface(REFIID riid, void **out) {
     if (riid == IID_IUnknown || riid == IID_IFilterGraph || riid == IID_IGraphBuilder)
         return answer(static_cast<IGraphBuilder *>(this), out);
     if (riid == IID_IMediaControl) return answer(static_cast<IMediaControl *>(this), out);
+    if (riid == IID_IMediaEvent) return answer(static_cast<IMediaEvent *>(this), out);
     if (riid == IID_IVideoWindow) return answer(static_cast<IVideoWindow *>(this), out);
     return refuse(out);
 }

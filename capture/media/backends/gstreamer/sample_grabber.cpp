@@ -1,7 +1,5 @@
 #include "sample_grabber.h"
 
-#include "library_pin.h"
-
 #include <chrono>
 #include <cstring>
 
@@ -92,15 +90,11 @@ void SampleGrabber::awaitFramesOfSize(const VideoSize &size) {
     sizeSeen_.wait_for(lock, kNewSizePatience, [&] { return seen_ == size; });
 }
 
-// The callback's library must outlive our streaming threads, even when its
-// host unloads it early.
+// Once it has answered, no call of the previous callback runs any more and
+// none begins, so its owner may let its code go.
 HRESULT SampleGrabber::SetCallback(ISampleGrabberCB *callback, LONG whichMethod) {
     if (callback != nullptr && whichMethod != 1) return E_NOTIMPL;
-    if (callback != nullptr) {
-        pinLibraryHolding(callback);
-        pinLibraryHolding(*reinterpret_cast<void *const *>(callback)); // its method table
-        callback->AddRef();
-    }
+    if (callback != nullptr) callback->AddRef();
     ISampleGrabberCB *previous;
     {
         std::lock_guard<std::mutex> lock(callbackMutex_);

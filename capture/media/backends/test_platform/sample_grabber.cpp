@@ -72,7 +72,7 @@ HRESULT SampleGrabber::SetBufferSamples(BOOL bufferThem) {
 
 // Like the framework's grabber, it holds a reference to the callback.
 HRESULT SampleGrabber::SetCallback(ISampleGrabberCB *callback, LONG whichMethod) {
-    record("SetCallback " + std::to_string(whichMethod));
+    record(callback != nullptr ? "SetCallback " + std::to_string(whichMethod) : "SetCallback none");
     if (failing(Step::SetCallback)) return E_FAIL;
     if (callback != nullptr) callback->AddRef();
     ISampleGrabberCB *previous = callback_;

@@ -100,8 +100,11 @@ gboolean registerProvider(GstPlugin *plugin) {
 }
 
 void offerCameras(const std::vector<Camera> &cameras) {
-    std::lock_guard<std::mutex> lock(offerMutex);
-    offered() = cameras;
+    {
+        std::lock_guard<std::mutex> lock(offerMutex);
+        offered() = cameras;
+    }
+    forgetMishaps();
 }
 
 std::vector<Camera> defaultCameras() {

@@ -18,6 +18,9 @@ gboolean registerProvider(GstPlugin *plugin);
 // A live source bin with one "src" pad, or null for a broken camera.
 GstElement *makeCameraSource(const Camera &camera);
 
+// Forgets every mishap struck so far.
+void forgetMishaps();
+
 // The caps a camera's device announces.
 GstCaps *cameraCaps(const Camera &camera);
 

@@ -2,6 +2,9 @@
 // the camera's format, and for a DV camera encoded as a camcorder sends it.
 #include "camera_provider.h"
 
+#include <map>
+#include <mutex>
+
 namespace virtualcamera {
 namespace {
 
@@ -20,6 +23,44 @@ GstElement *capsFilter(GstCaps *caps) {
     gst_caps_unref(caps);
     return filter;
 }
+
+std::mutex mishapMutex;
+std::map<std::string, Mishap> struck; // by camera name
+
+// What a source's probe remembers: the camera it belongs to, and whether
+// it has reported its mishap.
+struct SourceWatch {
+    std::string name;
+    bool reported = false;
+};
+
+GError *errorOf(Mishap mishap) {
+    if (mishap == Mishap::Unplugged)
+        return g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND, "the camera was unplugged");
+    return g_error_new_literal(GST_STREAM_ERROR, GST_STREAM_ERROR_FAILED, "the camera's stream failed");
+}
+
+// Streaming thread: every frame leaving the source passes here.
+GstPadProbeReturn watchFrame(GstPad *pad, GstPadProbeInfo *, gpointer data) {
+    auto *watch = static_cast<SourceWatch *>(data);
+    if (watch->reported) return GST_PAD_PROBE_DROP;
+    Mishap mishap;
+    {
+        std::lock_guard<std::mutex> lock(mishapMutex);
+        auto found = struck.find(watch->name);
+        if (found == struck.end()) return GST_PAD_PROBE_OK;
+        mishap = found->second;
+    }
+    watch->reported = true;
+    GstElement *element = gst_pad_get_parent_element(pad);
+    GError *error = errorOf(mishap);
+    gst_element_post_message(element, gst_message_new_error(GST_OBJECT(element), error, nullptr));
+    g_error_free(error);
+    gst_object_unref(element);
+    return GST_PAD_PROBE_DROP;
+}
+
+void deleteWatch(gpointer data) { delete static_cast<SourceWatch *>(data); }
 
 // Adds the elements to the bin and links them in order; the last one's
 // source pad becomes the bin's. Answers false when any is missing.
@@ -75,7 +116,22 @@ GstElement *makeCameraSource(const Camera &camera) {
         gst_object_unref(gst_object_ref_sink(bin));
         return nullptr;
     }
+    GstPad *output = gst_element_get_static_pad(bin, "src");
+    GstPad *inner = gst_ghost_pad_get_target(GST_GHOST_PAD(output));
+    gst_pad_add_probe(inner, GST_PAD_PROBE_TYPE_BUFFER, watchFrame, new SourceWatch{camera.name}, deleteWatch);
+    gst_object_unref(inner);
+    gst_object_unref(output);
     return bin;
+}
+
+void strikeCamera(const std::string &name, Mishap mishap) {
+    std::lock_guard<std::mutex> lock(mishapMutex);
+    struck[name] = mishap;
+}
+
+void forgetMishaps() {
+    std::lock_guard<std::mutex> lock(mishapMutex);
+    struck.clear();
 }
 
 } // namespace virtualcamera

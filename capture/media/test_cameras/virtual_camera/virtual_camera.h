@@ -48,8 +48,20 @@ std::vector<Camera> defaultCameras();
 // when it could not be registered. Any thread; once is enough.
 bool registerVirtualCamera();
 
+// What a camera can be made to do in the middle of its stream, for tests.
+enum class Mishap {
+    StreamError, // its source reports a streaming error
+    Unplugged,   // its source reports that the device cannot be found any more
+};
+
+// Every source made so far for a camera of that name, and every one made
+// later, reports the mishap on its pipeline's bus at its next frame and
+// sends no frame after it. offerCameras forgets it. Any thread.
+void strikeCamera(const std::string &name, Mishap mishap);
+
 // Replaces the cameras the in-process provider offers from the next
-// device probe on; an empty list offers none. Any thread.
+// device probe on; an empty list offers none. Forgets every mishap.
+// Any thread.
 void offerCameras(const std::vector<Camera> &cameras);
 
 } // namespace virtualcamera

@@ -10,6 +10,9 @@ const DWORD kInProcessServerOrHandler = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HAN
 const DWORD kInProcessOrLocalServer = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER;
 // decodeSize reports each side of the frame in 16 bits.
 const LONG kLargestFrameSide = 0xFFFF;
+// A sample's length reaches the callback as a LONG, so no frame the grabber
+// hands on needs more; it also keeps the buffer addressable in 32 bits.
+const uint64_t kLargestFrameBufferBytes = 0x7FFFFFFF;
 
 void releaseGrabber() {
     ExclusiveLock lock(decoder.graphLock);
@@ -60,6 +63,12 @@ void freeMediaTypeContents(AM_MEDIA_TYPE &type) {
 }
 
 bool usableFrameSide(LONG side) { return side > 0 && side <= kLargestFrameSide; }
+
+// Rows bottom-up (a positive height) of a size the buffer can hold.
+bool holdableFrame(LONG width, LONG height) {
+    return usableFrameSide(width) && usableFrameSide(height) &&
+           frameBufferBytes(width, height) <= kLargestFrameBufferBytes;
+}
 
 } // namespace
 
@@ -125,7 +134,9 @@ int buildCaptureGraph() {
 
     grabber->SetBufferSamples(FALSE);
     grabber->SetOneShot(FALSE);
-    grabber->SetCallback(grabberCallbackInterface(), 1);
+    // A grabber that refused the callback would never hand on a frame.
+    if (FAILED(grabber->SetCallback(grabberCallbackInterface(), 1)))
+        return failBuild(StatusGraphRefused, captureFilter, grabberFilter);
 
     grabberFilter.reset();
     captureFilter.reset();
@@ -203,14 +214,15 @@ int allocateFrameBuffer() {
         VirtualFree(decoder.frameBuffer, 0, MEM_RELEASE);
         decoder.frameBuffer = nullptr;
     }
-    if (usableFrameSide(width) && usableFrameSide(height))
+    if (holdableFrame(width, height))
         decoder.frameBuffer = static_cast<BYTE *>(
-            VirtualAlloc(nullptr, SIZE_T(width) * SIZE_T(height) * 4, MEM_COMMIT, PAGE_READWRITE));
+            VirtualAlloc(nullptr, SIZE_T(frameBufferBytes(width, height)), MEM_COMMIT, PAGE_READWRITE));
     bool allocated = decoder.frameBuffer != nullptr;
     decoder.frameWidth.store(allocated ? width : 0);
     decoder.frameHeight.store(allocated ? height : 0);
-    setStatus(StatusSuccess);
-    return 1;
+    // A frame it cannot keep makes the connected type one it cannot take.
+    setStatus(allocated ? StatusSuccess : StatusMediaTypeRefused);
+    return allocated ? 1 : 0;
 }
 
 void releaseGraph() {

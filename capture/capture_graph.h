@@ -17,10 +17,11 @@ void findCaptureDevice(IBaseFilter **out);
 // Worker.
 HRESULT findPin(IBaseFilter *filter, PIN_DIRECTION direction, int n, IPin **out);
 // Replaces the frame buffer with a zero-filled one sized from the grabber's
-// connected format: 1, else 0 with status 6 (no grabber) or 9 (no format).
-// A size that is not positive, or an allocation that fails, leaves no
-// buffer and a frame size of 0 x 0. Worker during the build; host thread
-// under graphLock otherwise.
+// connected format: 1, else 0 with status 6 (no grabber) or 9 (no format,
+// which leaves the buffer as it was; or a format whose frame it cannot
+// keep: a side not positive or beyond 16 bits, 2 GiB or more, or an
+// allocation that fails, which leave no buffer and a frame size of 0 x 0).
+// Worker during the build; host thread under graphLock otherwise.
 int allocateFrameBuffer();
 // Hides the preview, releases the grabber and the graph. Worker.
 void releaseGraph();

@@ -84,6 +84,12 @@ struct DecoderState {
 
 extern DecoderState decoder;
 
+// The frame buffer's size for a frame of those sides, in 64 bits so that
+// no pair of sides wraps it on a 32-bit system.
+inline uint64_t frameBufferBytes(int32_t width, int32_t height) {
+    return uint64_t(uint32_t(width)) * uint32_t(height) * 4;
+}
+
 // Any thread: the host thread and the worker both report; the last one wins.
 inline void setStatus(DecoderStatus status) { decoder.lastStatus.store(status); }
 

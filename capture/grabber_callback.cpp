@@ -33,9 +33,9 @@ HRESULT STDMETHODCALLTYPE BufferCB(GrabberCallbackObject *, double sampleTime, B
     if (decoder.captureRequested.load() != 0) {
         {
             ExclusiveLock lock(decoder.frameLock);
-            size_t capacity = size_t(decoder.frameWidth.load()) * size_t(decoder.frameHeight.load()) * 4;
+            uint64_t capacity = frameBufferBytes(decoder.frameWidth.load(), decoder.frameHeight.load());
             if (decoder.frameBuffer != nullptr && buffer != nullptr && length > 0)
-                std::memcpy(decoder.frameBuffer, buffer, std::min(size_t(length), capacity));
+                std::memcpy(decoder.frameBuffer, buffer, size_t(std::min(uint64_t(length), capacity)));
         }
         decoder.captureRequested.store(0);
     }

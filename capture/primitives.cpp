@@ -65,8 +65,7 @@ PLUGIN_EXPORT HostWord HOST_CALL primDecoderSetRenderRect(void) {
     HostWord width = host().integerArgAt(1);
     HostWord height = host().integerArgAt(0);
     if (host().hasFailed()) return 0;
-    return answerOperation(5, setRenderRect(static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(width),
-                                            static_cast<LONG>(height)));
+    return answerOperation(5, setRenderRect(left, top, width, height));
 }
 
 PLUGIN_EXPORT HostWord HOST_CALL primDecoderSetDecodeSize(void) {

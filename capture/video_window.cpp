@@ -4,6 +4,10 @@
 #include "com_ptr.h"
 #include "exclusive_lock.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 namespace {
 
 struct DecodeResolution {
@@ -25,13 +29,20 @@ const DecodeResolution *decodeResolutionOf(HostWord width, HostWord height) {
     return nullptr;
 }
 
+// Host words may be wider than the window's values: the nearest value
+// that fits, not whatever the low bits happen to say.
+LONG saturatedLong(HostWord value) {
+    return static_cast<LONG>(
+        std::clamp<int64_t>(value, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
+}
+
 } // namespace
 
-int setRenderRect(LONG left, LONG top, LONG width, LONG height) {
-    decoder.renderLeft = left;
-    decoder.renderTop = top;
-    decoder.renderWidth = width;
-    decoder.renderHeight = height;
+int setRenderRect(HostWord left, HostWord top, HostWord width, HostWord height) {
+    decoder.renderLeft = saturatedLong(left);
+    decoder.renderTop = saturatedLong(top);
+    decoder.renderWidth = saturatedLong(width);
+    decoder.renderHeight = saturatedLong(height);
     setStatus(StatusSuccess);
     return 1;
 }

@@ -5,8 +5,9 @@
 
 #include "decoder_state.h"
 
-// Keeps the preview rectangle for the next showVideoWindow; always 1.
-int setRenderRect(LONG left, LONG top, LONG width, LONG height);
+// Keeps the preview rectangle for the next showVideoWindow, each value
+// saturated to LONG's range; always 1.
+int setRenderRect(HostWord left, HostWord top, HostWord width, HostWord height);
 // Shows the preview as a child of the host's window at the rectangle, or
 // hides it; either way run, pause and stop take effect from then on.
 // 1, else 0 with status 6 (no graph or no host window) or 7 (no IVideoWindow).

@@ -32,8 +32,12 @@ int changeGraphState(StateChange change) {
         setStatus(StatusInterfaceMissing);
         return 0;
     }
-    change(control.get());
+    HRESULT changed = change(control.get());
     control.reset();
+    if (FAILED(changed)) {
+        setStatus(StatusGraphRefused);
+        return 0;
+    }
     setStatus(StatusSuccess);
     return 1;
 }
@@ -68,12 +72,9 @@ int startWorker() {
     }
     decoder.workerThread.store(thread);
 
-    // A refused priority leaves the thread created and never run, holding
-    // workerThread, so that every later start is refused as well.
-    if (!SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST)) {
-        setStatus(StatusWorkerNotStarted);
-        return 0;
-    }
+    // A refused priority is no reason not to capture: the worker then runs
+    // at the default one.
+    SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
 
     // Recorded before the thread runs, so a status of its build stands.
     setStatus(StatusSuccess);

@@ -10,8 +10,9 @@ int startWorker();
 // The worker's entry point: builds the graph, then carries out commands
 // until the shutdown. Worker.
 DWORD WINAPI workerMain(LPVOID argument);
-// Ask the graph to run, pause or stop: 1, else 0 with status 6 (no graph,
-// or the window not yet configured) or 7 (no IMediaControl). Worker.
+// Ask the graph to run, pause or stop: 1, else 0 with status 4 (the graph
+// refused), 6 (no graph, or the window not yet configured) or 7 (no
+// IMediaControl). Worker.
 int runGraph();
 int pauseGraph();
 int stopGraph();

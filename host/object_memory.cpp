@@ -5,12 +5,60 @@
 #include <cstring>
 #include <new>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace host {
 
 namespace {
 // Header word: the kind in the low 4 bits, the slot count above them.
 constexpr int kKindBits = 4;
 constexpr HostWord kKindMask = (1 << kKindBits) - 1;
+
+size_t pageSize() {
+#if defined(_WIN32)
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    return system.dwPageSize;
+#else
+    return static_cast<size_t>(sysconf(_SC_PAGESIZE));
+#endif
+}
+
+// Readable and writable pages followed by one inaccessible page.
+void *mapWithGuardPage(size_t accessibleBytes) {
+    const size_t total = accessibleBytes + pageSize();
+#if defined(_WIN32)
+    void *base = VirtualAlloc(nullptr, total, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    DWORD previous;
+    if (base == nullptr) throw std::bad_alloc();
+    if (!VirtualProtect(static_cast<char *>(base) + accessibleBytes, pageSize(), PAGE_NOACCESS, &previous)) {
+        VirtualFree(base, 0, MEM_RELEASE);
+        throw std::bad_alloc();
+    }
+#else
+    void *base = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) throw std::bad_alloc();
+    if (mprotect(static_cast<char *>(base) + accessibleBytes, pageSize(), PROT_NONE) != 0) {
+        munmap(base, total);
+        throw std::bad_alloc();
+    }
+#endif
+    return base;
+}
+
+void unmapWithGuardPage(void *base, size_t accessibleBytes) {
+#if defined(_WIN32)
+    (void)accessibleBytes;
+    VirtualFree(base, 0, MEM_RELEASE);
+#else
+    munmap(base, accessibleBytes + pageSize());
+#endif
+}
 } // namespace
 
 ObjectMemory::ObjectMemory() {
@@ -20,7 +68,29 @@ ObjectMemory::ObjectMemory() {
 }
 
 ObjectMemory::~ObjectMemory() {
-    for (HostWord object : objects_) std::free(headerOf(object));
+    for (HostWord object : objects_) release(object);
+}
+
+void ObjectMemory::release(HostWord object) {
+    auto found = guarded_.find(object);
+    if (found == guarded_.end()) {
+        std::free(headerOf(object));
+        return;
+    }
+    unmapWithGuardPage(found->second.first, found->second.second);
+    guarded_.erase(found);
+}
+
+// Copied, not loaded: a guarded object's header need not be word aligned.
+HostWord ObjectMemory::headerWord(HostWord object) {
+    HostWord header;
+    std::memcpy(&header, headerOf(object), sizeof header);
+    return header;
+}
+
+void ObjectMemory::setHeader(HostWord object, ObjectKind kind, size_t count) {
+    const HostWord header = static_cast<HostWord>(count << kKindBits) | static_cast<HostWord>(kind);
+    std::memcpy(headerOf(object), &header, sizeof header);
 }
 
 bool ObjectMemory::fitsSmallInteger(int64_t value) {
@@ -33,7 +103,7 @@ HostWord ObjectMemory::allocate(ObjectKind kind, size_t count, size_t bodyBytes)
     if (block == nullptr) throw std::bad_alloc();
     std::memset(block, 0, sizeof(HostWord) + bodyBytes);
     HostWord object = reinterpret_cast<HostWord>(block);
-    *headerOf(object) = static_cast<HostWord>(count << kKindBits) | static_cast<HostWord>(kind);
+    setHeader(object, kind, count);
     objects_.insert(object);
     return object;
 }
@@ -47,6 +117,18 @@ HostWord ObjectMemory::newWords(size_t count, uint32_t fill) {
 HostWord ObjectMemory::newWords(const std::vector<uint32_t> &contents) {
     HostWord object = allocate(ObjectKind::Words, contents.size(), contents.size() * sizeof(uint32_t));
     if (!contents.empty()) std::memcpy(words(object), contents.data(), contents.size() * sizeof(uint32_t));
+    return object;
+}
+
+HostWord ObjectMemory::newWordsBeforeGuardPage(size_t count, uint32_t fill) {
+    const size_t objectBytes = sizeof(HostWord) + count * sizeof(uint32_t);
+    const size_t accessibleBytes = (objectBytes + pageSize() - 1) / pageSize() * pageSize();
+    void *base = mapWithGuardPage(accessibleBytes);
+    HostWord object = reinterpret_cast<HostWord>(static_cast<char *>(base) + accessibleBytes - objectBytes);
+    setHeader(object, ObjectKind::Words, count);
+    std::fill_n(words(object), count, fill);
+    objects_.insert(object);
+    guarded_.emplace(object, std::make_pair(base, accessibleBytes));
     return object;
 }
 
@@ -89,11 +171,11 @@ bool ObjectMemory::isObject(HostWord object) const {
 }
 
 ObjectKind ObjectMemory::kindOf(HostWord object) const {
-    return static_cast<ObjectKind>(*headerOf(object) & kKindMask);
+    return static_cast<ObjectKind>(headerWord(object) & kKindMask);
 }
 
 size_t ObjectMemory::slotCount(HostWord object) const {
-    return static_cast<size_t>(static_cast<uintptr_t>(*headerOf(object)) >> kKindBits);
+    return static_cast<size_t>(static_cast<uintptr_t>(headerWord(object)) >> kKindBits);
 }
 
 uint32_t *ObjectMemory::words(HostWord object) const { return reinterpret_cast<uint32_t *>(headerOf(object) + 1); }
@@ -113,7 +195,7 @@ uint32_t ObjectMemory::positiveIntegerValue(HostWord object) const {
 
 void ObjectMemory::clear() {
     for (HostWord object : objects_)
-        if (object != true_ && object != false_ && object != nil_) std::free(headerOf(object));
+        if (object != true_ && object != false_ && object != nil_) release(object);
     objects_ = {true_, false_, nil_};
 }
 

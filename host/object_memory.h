@@ -7,7 +7,9 @@
 #include "host_interface.h"
 
 #include <cstdint>
+#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace host {
@@ -31,6 +33,11 @@ public:
 
     HostWord newWords(size_t count, uint32_t fill = 0);
     HostWord newWords(const std::vector<uint32_t> &words);
+    // Test-only: a word object whose body ends exactly where a page that
+    // can be neither read nor written begins, so that touching one byte
+    // past its last word faults at once. Its header may then be aligned to
+    // 4 bytes only.
+    HostWord newWordsBeforeGuardPage(size_t count, uint32_t fill = 0);
     HostWord newPointers(size_t count);
     HostWord newFloat(double value);
     HostWord newPositiveInteger(uint32_t value); // SmallInteger when it fits
@@ -56,8 +63,13 @@ public:
 
 private:
     HostWord allocate(ObjectKind kind, size_t count, size_t bodyBytes);
+    void release(HostWord object);
     static HostWord *headerOf(HostWord object) { return reinterpret_cast<HostWord *>(object); }
+    static HostWord headerWord(HostWord object);
+    static void setHeader(HostWord object, ObjectKind kind, size_t count);
     std::unordered_set<HostWord> objects_;
+    // Guarded objects: their mappings, from the first byte, and lengths.
+    std::unordered_map<HostWord, std::pair<void *, size_t>> guarded_;
     HostWord true_ = 0, false_ = 0, nil_ = 0;
 };
 

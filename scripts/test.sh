@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the plain build, then again under
 # AddressSanitizer with UndefinedBehaviorSanitizer, and once more under
-# ThreadSanitizer, the Windows compile check of the capture logic, and the
-# 32-bit Windows build under Wine (WINDOWS_TESTS=0 leaves that one out).
+# ThreadSanitizer, a short run of each fuzzer (FUZZ_SECONDS a target, 30 by
+# default), the Windows compile check of the capture logic, and the 32-bit
+# Windows build under Wine (WINDOWS_TESTS=0 leaves that one out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -18,6 +19,9 @@ run_suite() {
 run_suite build -DBUILD_TESTING=ON -DBUILD_APPS=ON
 run_suite build-asan -DSANITIZE=address -DBUILD_APPS=OFF
 run_suite build-tsan -DSANITIZE=thread -DBUILD_APPS=OFF
+
+echo "=== fuzzers ==="
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 
 if [[ -x capture/windows_compile_check.sh ]]; then
   echo "=== windows compile check ==="

@@ -8,6 +8,13 @@
 namespace capturetest {
 namespace {
 
+std::function<void(Script &)> connectedAt(LONG width, LONG height) {
+    return [=](Script &s) {
+        s.connectedWidth = width;
+        s.connectedHeight = height;
+    };
+}
+
 // Each failed build ends the worker through the teardown, which gives back
 // every object and leaves the build's status readable.
 TEST_F(CaptureTest, AFailedBuildReportsItsStepAndGivesEverythingBack) {
@@ -30,6 +37,23 @@ TEST_F(CaptureTest, AFailedBuildReportsItsStepAndGivesEverythingBack) {
         {"the output not rendered", [](Script &s) { s.failing = {Step::Render}; }, 4},
         {"no connected type", [](Script &s) { s.failing = {Step::GetConnectedMediaType}; }, 9},
         {"a connected type without its format", [](Script &s) { s.formatBlockMissing = true; }, 9},
+        {"the callback refused", [](Script &s) { s.failing = {Step::SetCallback}; }, 4},
+        // A connected frame the buffer cannot keep: sides it cannot hold,
+        // rows top-down, 2 GiB or more (whose size wraps 32 bits from
+        // 46341 x 46341 on), or memory the system would not give.
+        {"a frame 0 pixels wide", connectedAt(0, 240), 9},
+        {"a frame 0 rows high", connectedAt(320, 0), 9},
+        {"a negative width", connectedAt(-320, 240), 9},
+        {"a top-down frame", connectedAt(320, -240), 9},
+        {"the largest top-down frame", connectedAt(65535, -65535), 9},
+        {"sides beyond 16 bits", connectedAt(65536, 65536), 9},
+        {"a width beyond 16 bits", connectedAt(65536, 1), 9},
+        {"2 GiB exactly", connectedAt(16384, 32768), 9},
+        {"4 GiB, 0 in 32 bits", connectedAt(32768, 32768), 9},
+        {"a size wrapping 32 bits", connectedAt(46341, 46341), 9},
+        {"a size wrapping 32 bits to 256 KiB", connectedAt(65535, 16385), 9},
+        {"the largest sides", connectedAt(65535, 65535), 9},
+        {"the frame buffer not allocated", [](Script &) { media::failNext(media::Fault::VirtualAlloc); }, 9},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -130,26 +154,18 @@ TEST_F(CaptureTest, TheConnectionSizesAZeroFilledFrameBuffer) {
     for (uint32_t word : wordsOf(bitmap)) ASSERT_EQ(word, 0xFF000000u);
 }
 
-// A size that is not positive, or an allocation that fails, leaves no
-// buffer: the frame reads as 0 x 0, and a requested capture copies nothing.
-TEST_F(CaptureTest, AnUnusableConnectedSizeLeavesNoBuffer) {
-    struct Case {
-        LONG width, height;
-        bool allocationFails;
-    };
-    for (Case c : {Case{0, 240, false}, Case{320, 0, false}, Case{-320, 240, false}, Case{320, -240, false},
-                   Case{320, 240, true}}) {
-        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+// The largest sides decodeSize can report are kept.
+TEST_F(CaptureTest, TheLargestSidesAreKept) {
+    for (LONG width : {65535, 1}) {
+        LONG height = 65536 - width;
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
         Script script;
-        script.connectedWidth = c.width;
-        script.connectedHeight = c.height;
-        if (c.allocationFails) media::failNext(media::Fault::VirtualAlloc);
-        startRunningDecoder(script);
-        EXPECT_EQ(decodeSize(), 0u);
-        capture(testplatform::rgb24Frame(320, 240, 1.0, [](int, int) { return testplatform::Bgr{1, 2, 3}; }));
-        HostWord bitmap = om.newBitmap(4, 4, 32, 7u);
-        EXPECT_TRUE(copyInto(bitmap));
-        for (uint32_t word : wordsOf(bitmap)) EXPECT_EQ(word, 7u);
+        script.connectedWidth = width;
+        script.connectedHeight = height;
+        platform.configure(script);
+        ASSERT_TRUE(initializeAndAwaitBuild());
+        EXPECT_EQ(lastError(), 1);
+        EXPECT_EQ(decodeSize(), uint32_t(width) << 16 | uint32_t(height));
         ASSERT_TRUE(call("primShutdownDecoder"));
         ASSERT_TRUE(awaitWorkerEnd());
     }

@@ -43,6 +43,31 @@ TEST_F(CaptureTest, HidingDetachesTheWindowAtTheStoredRectangle) {
     EXPECT_EQ(platform.log(), windowCalls(0, 0, 0, {10, 20, -30, 0}));
 }
 
+// A host word wider than the window's 32-bit values saturates to the
+// nearest one instead of losing its high bits.
+TEST_F(CaptureTest, RectangleValuesBeyondThirtyTwoBitsSaturate) {
+    if (sizeof(HostWord) <= sizeof(LONG)) GTEST_SKIP() << "host words fit the window's values";
+    const HostWord beyond = HostWord(1) << 40, above = HostWord(INT32_MAX) + 1, below = HostWord(INT32_MIN) - 1;
+    struct Case {
+        std::vector<HostWord> given;
+        std::vector<LONG> reaching;
+    };
+    const Case cases[] = {
+        {{beyond, -beyond, beyond + 7, 5}, {INT32_MAX, INT32_MIN, INT32_MAX, 5}},
+        {{above, below, 65536, -above}, {INT32_MAX, INT32_MIN, 65536, INT32_MIN}},
+        {{INT32_MIN, INT32_MAX, -1, 0}, {INT32_MIN, INT32_MAX, -1, 0}},
+    };
+    ASSERT_TRUE(initializeAndAwaitBuild());
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.given[0]);
+        ASSERT_TRUE(call("primDecoderSetRenderRect", {smallInteger(c.given[0]), smallInteger(c.given[1]),
+                                                      smallInteger(c.given[2]), smallInteger(c.given[3])}));
+        platform.clearLog();
+        ASSERT_TRUE(call("primDecoderShowWindow", {om.trueObject()}));
+        EXPECT_EQ(platform.log(), windowCalls(kHostWindow, -1, -1, c.reaching));
+    }
+}
+
 TEST_F(CaptureTest, TheWindowNeedsAGraphAHostWindowAndTheInterface) {
     EXPECT_FALSE(call("primDecoderShowWindow", {om.trueObject()}));
     EXPECT_EQ(lastError(), 6);
@@ -115,6 +140,25 @@ TEST_F(DecodeSizeTest, ARefusedResolutionKeepsTheBuffer) {
     EXPECT_EQ(lastError(), 10);
     EXPECT_TRUE(platform.logged("put_IPDisplay 1002"));
     EXPECT_EQ(decodeSize(), 47186400u);
+}
+
+// The decoder took the size but no buffer could be had for it: the size
+// change fails with 9, the frame reads as 0 x 0, and a requested capture
+// copies nothing while frames go on.
+TEST_F(DecodeSizeTest, ABufferNotAllocatedForTheNewSizeRecords9) {
+    startWithDvDecoder();
+    ASSERT_TRUE(call("primDecoderShowWindow", {om.trueObject()}));
+    ASSERT_TRUE(post("primDecoderRun"));
+    media::failNext(media::Fault::VirtualAlloc);
+    EXPECT_FALSE(setDecodeSize(360, 240));
+    EXPECT_EQ(lastError(), 9);
+    EXPECT_EQ(decodeSize(), 0u);
+    capture(testplatform::rgb24Frame(360, 240, 1.0, [](int, int) { return testplatform::Bgr{1, 2, 3}; }));
+    HostWord bitmap = om.newBitmap(4, 4, 32, 7u);
+    EXPECT_TRUE(copyInto(bitmap));
+    for (uint32_t word : wordsOf(bitmap)) EXPECT_EQ(word, 7u);
+    ASSERT_TRUE(setDecodeSize(180, 120));
+    EXPECT_EQ(decodeSize(), 180u << 16 | 120u);
 }
 
 TEST_F(DecodeSizeTest, WithoutADvDecoderEverySizeIsRejected) {

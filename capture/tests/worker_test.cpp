@@ -3,6 +3,7 @@
 #include "capture_fixture.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <thread>
 
 namespace capturetest {
@@ -43,17 +44,35 @@ TEST_F(CaptureTest, AStartThatFailsCanBeRetried) {
     }
 }
 
-// A refused priority leaves the created thread holding the worker's place,
-// never run: every later start is refused too, until the library reloads.
-TEST_F(CaptureTest, ARefusedPriorityRefusesEveryLaterStart) {
+#if defined(__linux__)
+// The process's threads, as the kernel counts them.
+size_t processThreads() {
+    size_t count = 0;
+    for (const auto &entry : std::filesystem::directory_iterator("/proc/self/task")) count += entry.is_directory();
+    return count;
+}
+
+// A worker that could not be resumed is given up; its thread is gone by the
+// time the start has failed, not parked for good.
+TEST_F(CaptureTest, AWorkerThatCouldNotBeResumedLeavesNoThread) {
+    const size_t threads = processThreads();
+    media::failNext(media::Fault::ResumeThread);
+    EXPECT_FALSE(call("primInitializeDecoder"));
+    EXPECT_EQ(lastError(), 5);
+    EXPECT_LE(processThreads(), threads);
+}
+#endif
+
+// A refused priority starts the worker all the same, at the default
+// priority: the build runs, and the module shuts down leaving nothing.
+TEST_F(CaptureTest, ARefusedPriorityStillStartsTheWorker) {
     media::failNext(media::Fault::SetThreadPriority);
-    EXPECT_FALSE(call("primInitializeDecoder"));
-    EXPECT_EQ(lastError(), 5);
-    EXPECT_FALSE(call("primInitializeDecoder"));
-    EXPECT_EQ(lastError(), 5);
-    EXPECT_EQ(media::platformCounts().threadsRunning, 0);
-    EXPECT_EQ(platform.creationContexts().size(), 0u);
-    handlesLeftOpen = 2; // the event and the thread
+    ASSERT_TRUE(initializeAndAwaitBuild());
+    EXPECT_EQ(lastError(), 1);
+    EXPECT_EQ(platform.creationContexts().size(), 3u);
+    EXPECT_EQ(media::platformCounts().threadsRunning, 1);
+    ASSERT_EQ(callModule("shutdownModule"), 1);
+    EXPECT_TRUE(call("primInitializeDecoder"));
 }
 
 // A wait that fails would never wake again: the worker ends through the
@@ -131,6 +150,29 @@ TEST_F(CaptureTest, AGraphWithoutMediaControlRecords7) {
     ASSERT_TRUE(call("primDecoderShowWindow", {om.trueObject()}));
     ASSERT_TRUE(post("primDecoderRun"));
     EXPECT_EQ(lastError(), 7);
+}
+
+// A state the graph refuses to take is a refused step: the post has
+// answered 1, and the worker records 4.
+TEST_F(CaptureTest, AStateChangeTheGraphRefusesRecords4) {
+    startRunningDecoder(Script{});
+    struct Case {
+        const char *primitive;
+        Step step;
+    };
+    for (Case c : {Case{"primDecoderPause", Step::Pause}, Case{"primDecoderStop", Step::Stop},
+                   Case{"primDecoderRun", Step::Run}}) {
+        SCOPED_TRACE(c.primitive);
+        Script refusing;
+        refusing.failing = {c.step};
+        platform.configure(refusing);
+        ASSERT_TRUE(post(c.primitive));
+        EXPECT_EQ(answerInteger(), 1);
+        EXPECT_EQ(lastError(), 4);
+        platform.configure(Script{});
+        ASSERT_TRUE(post(c.primitive));
+        EXPECT_EQ(lastError(), 1);
+    }
 }
 
 // The worker empties the mailbox in one step: of a burst of posts the last

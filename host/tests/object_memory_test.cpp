@@ -60,5 +60,26 @@ TEST(ObjectMemory, ClearKeepsTheSpecialObjects) {
     EXPECT_TRUE(memory.isObject(memory.nil()));
 }
 
+// The word right after a guarded object's last one lies on a page that
+// faults when read, for odd and even counts alike; clear gives the pages back.
+TEST(ObjectMemoryDeathTest, GuardedWordsEndAgainstAPageThatFaults) {
+    for (size_t count : {size_t(0), size_t(1), size_t(6), size_t(1025)}) {
+        SCOPED_TRACE(count);
+        ObjectMemory memory;
+        HostWord words = memory.newWordsBeforeGuardPage(count, 0x5Au);
+        EXPECT_TRUE(memory.isObject(words));
+        EXPECT_EQ(memory.kindOf(words), ObjectKind::Words);
+        EXPECT_EQ(memory.slotCount(words), count);
+        const uint32_t *body = memory.words(words);
+        for (size_t i = 0; i < count; ++i) EXPECT_EQ(body[i], 0x5Au);
+#if !defined(_WIN32) // Wine's death tests are too slow to be worth it
+        const volatile uint32_t *pastTheEnd = body + count;
+        EXPECT_DEATH((void)*pastTheEnd, "");
+#endif
+        memory.clear();
+        EXPECT_FALSE(memory.isObject(words));
+    }
+}
+
 } // namespace
 } // namespace host

@@ -1,5 +1,7 @@
-// Where a backend registers the classes that CoCreateInstance makes.
-// Any thread.
+// Where a backend living in the caller's process, such as the tests'
+// scriptable platform, registers the classes that CoCreateInstance makes.
+// Only the test-only runtime has it: the shipped one makes its default
+// backend's classes alone. Any thread.
 #ifndef CAPTURE_MEDIA_CLASS_REGISTRY_H
 #define CAPTURE_MEDIA_CLASS_REGISTRY_H
 

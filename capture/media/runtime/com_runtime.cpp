@@ -1,45 +1,19 @@
-// CoInitialize, CoCreateInstance over the registered classes, and the
-// task memory that the runtime's callers free.
-#include "class_registry.h"
+// CoInitialize, CoCreateInstance over the registered classes (in the
+// test-only build) and the default backend's, and the task memory that the
+// runtime's callers free.
 #include "kernel_objects.h"
 #if defined(MEDIA_DEFAULT_BACKEND)
 #include "default_backend.h"
 #endif
 
 #include <cstdlib>
-#include <map>
-#include <mutex>
 
 namespace media {
 namespace {
 
-struct GuidOrder {
-    bool operator()(const GUID &a, const GUID &b) const { return std::memcmp(&a, &b, sizeof(GUID)) < 0; }
-};
-
-std::mutex registryMutex;
-std::map<GUID, ClassFactory, GuidOrder> &registry() {
-    static std::map<GUID, ClassFactory, GuidOrder> classes;
-    return classes;
-}
-
 thread_local int threadInitialisations = 0;
 
 } // namespace
-
-void registerClass(REFCLSID clsid, ClassFactory factory) {
-    std::lock_guard<std::mutex> lock(registryMutex);
-    registry()[clsid] = std::move(factory);
-}
-
-void unregisterClass(REFCLSID clsid) {
-    std::lock_guard<std::mutex> lock(registryMutex);
-    registry().erase(clsid);
-}
-
-} // namespace media
-
-using namespace media;
 
 HRESULT CoInitialize(LPVOID) {
     ++counters().comInitialisations;
@@ -57,12 +31,7 @@ void CoUninitialize() {
 HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown *pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID *ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
-    ClassFactory factory;
-    {
-        std::lock_guard<std::mutex> lock(registryMutex);
-        auto found = registry().find(rclsid);
-        if (found != registry().end()) factory = found->second;
-    }
+    ClassFactory factory = registeredClass(rclsid);
 #if defined(MEDIA_DEFAULT_BACKEND)
     if (!factory) return createDefaultInstance(rclsid, pUnkOuter, dwClsContext, riid, ppv);
 #else
@@ -83,3 +52,5 @@ void CoTaskMemFree(LPVOID pv) {
     --counters().taskMemoryBlocks;
     std::free(pv);
 }
+
+} // namespace media

@@ -1,11 +1,10 @@
-// The layer's own bookkeeping behind handles, shared by its source files:
-// the handle table, the armed failures and the counters. Not for callers.
+// The layer's own bookkeeping behind handles, shared by its source files.
+// Not for callers.
 #ifndef CAPTURE_MEDIA_KERNEL_OBJECTS_H
 #define CAPTURE_MEDIA_KERNEL_OBJECTS_H
 
-#include "platform_faults.h"
+#include "test_hooks.h"
 
-#include <atomic>
 #include <memory>
 
 namespace media {
@@ -19,23 +18,6 @@ HANDLE addHandle(std::shared_ptr<KernelObject> object);
 std::shared_ptr<KernelObject> objectOf(HANDLE handle);
 bool removeHandle(HANDLE handle, std::shared_ptr<KernelObject> *removed);
 int handleCount();
-
-// Answers true, and disarms it, when a failure of that kind was armed.
-bool takeFault(Fault fault);
-
-struct Counters {
-    std::atomic<int> threadsRunning{0};
-    std::atomic<int> handleMisuses{0};
-    std::atomic<int> eventWaits{0};
-    std::atomic<int> threadWaits{0};
-    std::atomic<int> contendedLocks{0};
-    std::atomic<int> pageBlocks{0};
-    std::atomic<int> taskMemoryBlocks{0};
-    std::atomic<int> comInitialisations{0};
-    std::atomic<int> lastThreadPriority{0};
-    std::atomic<HRESULT> coInitializeResult{0};
-};
-Counters &counters();
 
 } // namespace media
 

@@ -16,7 +16,7 @@ std::mutex blocksMutex;
 std::map<void *, SIZE_T> blocks;
 } // namespace
 
-using namespace media;
+namespace media {
 
 void GetSystemInfo(LPSYSTEM_INFO lpSystemInfo) {
     *lpSystemInfo = SYSTEM_INFO{};
@@ -55,3 +55,5 @@ BOOL VirtualFree(LPVOID lpAddress, SIZE_T dwSize, DWORD dwFreeType) {
     --counters().pageBlocks;
     return TRUE;
 }
+
+} // namespace media

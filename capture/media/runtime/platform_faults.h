@@ -1,6 +1,6 @@
 // What tests may ask of the platform layer: failures to inject into the
 // calls the capture logic makes, and counts that show what it left behind.
-// Any thread.
+// Only the test-only runtime has them. Any thread.
 #ifndef CAPTURE_MEDIA_PLATFORM_FAULTS_H
 #define CAPTURE_MEDIA_PLATFORM_FAULTS_H
 

@@ -65,14 +65,22 @@ struct Thread : Waitable {
         }
         return WAIT_OBJECT_0;
     }
+    // A thread never resumed can never be once its handle is gone: it ends
+    // without running its routine, and the close waits for that, so that
+    // nothing of it is left once the close answers.
     void closed() override {
-        std::lock_guard<std::mutex> lock(mutex);
+        std::unique_lock<std::mutex> lock(mutex);
         if (released) return;
-        if (ended)
-            pthread_join(thread, nullptr);
-        else
-            pthread_detach(thread);
         released = true;
+        if (ended) {
+            pthread_join(thread, nullptr);
+        } else if (resumed) {
+            pthread_detach(thread);
+        } else {
+            lock.unlock();
+            changed.notify_all();
+            pthread_join(thread, nullptr);
+        }
     }
     DWORD resume() {
         std::lock_guard<std::mutex> lock(mutex);
@@ -87,7 +95,8 @@ struct Thread : Waitable {
         delete static_cast<std::shared_ptr<Thread> *>(argument);
         {
             std::unique_lock<std::mutex> lock(self->mutex);
-            self->changed.wait(lock, [&] { return self->resumed; });
+            self->changed.wait(lock, [&] { return self->resumed || self->released; });
+            if (!self->resumed) return nullptr;
         }
         self->routine(self->parameter);
         --counters().threadsRunning;
@@ -115,9 +124,6 @@ std::shared_ptr<Kind> objectAs(HANDLE handle) {
 }
 
 } // namespace
-} // namespace media
-
-using namespace media;
 
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bInitialState, LPCWSTR) {
     if (takeFault(Fault::CreateEvent)) return nullptr;
@@ -182,3 +188,5 @@ void AcquireSRWLockExclusive(PSRWLOCK SRWLock) {
 }
 
 void ReleaseSRWLockExclusive(PSRWLOCK SRWLock) { SRWLock->mutex.unlock(); }
+
+} // namespace media

@@ -12,9 +12,8 @@
 #include <cstring>
 
 // Interface methods keep COM's binary contract on 32-bit Windows, where an
-// object's method table may be laid out by hand. The runtime's own calls stay
-// cdecl there: their decorated names then differ from the system DLLs'
-// functions of the same names, which the compiler's runtime keeps calling.
+// object's method table may be laid out by hand. The runtime's own calls
+// live in the namespace media (see below) and keep the default convention.
 #if defined(_WIN32) && !defined(_WIN64)
 #define STDMETHODCALLTYPE __stdcall
 #else
@@ -161,14 +160,22 @@ struct IEnumMoniker : public IUnknown {
 #define CLSCTX_INPROC_HANDLER 0x2
 #define CLSCTX_LOCAL_SERVER 0x4
 
-// The runtime, each thread initialising it before use.
-extern "C" {
+// The runtime, each thread initialising it before use. Its functions are
+// the layer's own, in its namespace, so that they never meet the system's or
+// a host's functions of the SDK's names in a process; the capture logic
+// calls them by the SDK's names.
+namespace media {
 MEDIA_API HRESULT CoInitialize(LPVOID pvReserved);
 MEDIA_API void CoUninitialize();
 MEDIA_API HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown *pUnkOuter, DWORD dwClsContext, REFIID riid,
                                    LPVOID *ppv);
 MEDIA_API LPVOID CoTaskMemAlloc(SIZE_T cb);
 MEDIA_API void CoTaskMemFree(LPVOID pv);
-}
+} // namespace media
+using media::CoCreateInstance;
+using media::CoInitialize;
+using media::CoTaskMemAlloc;
+using media::CoTaskMemFree;
+using media::CoUninitialize;
 
 #endif

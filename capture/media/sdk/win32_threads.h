@@ -44,7 +44,8 @@ typedef SRWLOCK *PSRWLOCK;
 #define MEM_RELEASE 0x00008000
 #define PAGE_READWRITE 0x04
 
-extern "C" {
+// In the layer's namespace, as the runtime's calls are (com_base.h).
+namespace media {
 MEDIA_API void GetSystemInfo(LPSYSTEM_INFO lpSystemInfo);
 MEDIA_API HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState,
                               LPCWSTR lpName);
@@ -60,6 +61,18 @@ MEDIA_API void AcquireSRWLockExclusive(PSRWLOCK SRWLock);
 MEDIA_API void ReleaseSRWLockExclusive(PSRWLOCK SRWLock);
 MEDIA_API LPVOID VirtualAlloc(LPVOID lpAddress, SIZE_T dwSize, DWORD flAllocationType, DWORD flProtect);
 MEDIA_API BOOL VirtualFree(LPVOID lpAddress, SIZE_T dwSize, DWORD dwFreeType);
-}
+} // namespace media
+using media::GetSystemInfo;
+using media::CreateEventW;
+using media::SetEvent;
+using media::CreateThread;
+using media::SetThreadPriority;
+using media::ResumeThread;
+using media::WaitForSingleObject;
+using media::CloseHandle;
+using media::AcquireSRWLockExclusive;
+using media::ReleaseSRWLockExclusive;
+using media::VirtualAlloc;
+using media::VirtualFree;
 
 #endif

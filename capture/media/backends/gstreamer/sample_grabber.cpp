@@ -2,9 +2,23 @@
 
 #include "library_pin.h"
 
+#include <chrono>
 #include <cstring>
 
 namespace gstbackend {
+namespace {
+
+// How long an answer waits for frames of a size on its way: a few frame
+// times, far more than a renegotiation takes.
+constexpr std::chrono::seconds kNewSizePatience{2};
+
+bool playing(GstElement *element) {
+    GstState state = GST_STATE_NULL;
+    gst_element_get_state(element, &state, nullptr, 0);
+    return state == GST_STATE_PLAYING;
+}
+
+} // namespace
 
 SampleGrabber::SampleGrabber() : ElementFilter(gst_bin_new(nullptr)) {
     gst_video_info_init(&info_);
@@ -54,7 +68,8 @@ HRESULT SampleGrabber::GetConnectedMediaType(AM_MEDIA_TYPE *type) {
     gst_caps_unref(wanted);
 
     VideoSize size;
-    if (current != nullptr && (gst_caps_is_empty(upstream) || gst_caps_can_intersect(current, upstream))) {
+    const bool negotiated = current != nullptr;
+    if (negotiated && (gst_caps_is_empty(upstream) || gst_caps_can_intersect(current, upstream))) {
         size = videoSizeOf(current);
     } else if (!gst_caps_is_empty(upstream)) {
         upstream = gst_caps_fixate(upstream);
@@ -64,11 +79,17 @@ HRESULT SampleGrabber::GetConnectedMediaType(AM_MEDIA_TYPE *type) {
     gst_caps_unref(upstream);
     if (size.width <= 0 || size.height <= 0) return VFW_E_NOT_CONNECTED;
 
-    {
-        std::lock_guard<std::mutex> lock(sizeMutex_);
-        if (seen_.width != 0 && size != seen_) sizeChanging_ = true;
-    }
+    // A buffer sized by this answer is then filled by no frame of the old
+    // size still in flight.
+    if (negotiated && playing(element_)) awaitFramesOfSize(size);
     return describeConnectedRgb24(size, type);
+}
+
+// Frames go on all the while; a size whose frames never come is answered
+// all the same once the wait is over.
+void SampleGrabber::awaitFramesOfSize(const VideoSize &size) {
+    std::unique_lock<std::mutex> lock(sizeMutex_);
+    sizeSeen_.wait_for(lock, kNewSizePatience, [&] { return seen_ == size; });
 }
 
 // The callback's library must outlive our streaming threads, even when its
@@ -115,19 +136,17 @@ void SampleGrabber::takeCaps(GstCaps *caps) {
     int width = haveInfo_ ? GST_VIDEO_INFO_WIDTH(&info_) : 0;
     int height = haveInfo_ ? GST_VIDEO_INFO_HEIGHT(&info_) : 0;
     frame_.assign(rgb24Stride(width) * size_t(height), 0);
-    std::lock_guard<std::mutex> lock(sizeMutex_);
-    seen_.width = width;
-    seen_.height = height;
-    sizeChanging_ = false;
+    {
+        std::lock_guard<std::mutex> lock(sizeMutex_);
+        seen_.width = width;
+        seen_.height = height;
+    }
+    sizeSeen_.notify_all();
 }
 
 // Rows are turned bottom-up here: far cheaper than a flipping element.
 void SampleGrabber::deliver(GstBuffer *buffer) {
     if (!haveInfo_) return;
-    {
-        std::lock_guard<std::mutex> lock(sizeMutex_);
-        if (sizeChanging_) return;
-    }
     std::lock_guard<std::mutex> lock(callbackMutex_);
     if (callback_ == nullptr) return;
     GstVideoFrame frame;

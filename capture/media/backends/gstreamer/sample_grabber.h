@@ -10,6 +10,7 @@
 
 #include <gst/video/video.h>
 
+#include <condition_variable>
 #include <mutex>
 #include <vector>
 
@@ -24,7 +25,8 @@ public:
     HRESULT STDMETHODCALLTYPE SetOneShot(BOOL oneShot) override;
     HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE *type) override;
     // The negotiated size once frames flow; before that, and while a new
-    // size is on its way, the size the elements upstream now produce.
+    // size is on its way, the size the elements upstream now produce. A
+    // pure getter: frames flow on whatever it answers.
     HRESULT STDMETHODCALLTYPE GetConnectedMediaType(AM_MEDIA_TYPE *type) override;
     HRESULT STDMETHODCALLTYPE SetBufferSamples(BOOL bufferThem) override;
     HRESULT STDMETHODCALLTYPE GetCurrentBuffer(LONG *, LONG *) override { return E_NOTIMPL; }
@@ -39,6 +41,8 @@ private:
     static GstPadProbeReturn onData(GstPad *pad, GstPadProbeInfo *info, gpointer self);
     // Streaming thread.
     void takeCaps(GstCaps *caps);
+    // Waits, briefly, until frames of that size come, should it be new.
+    void awaitFramesOfSize(const VideoSize &size);
     void deliver(GstBuffer *buffer);
     double secondsOf(GstClockTime time) const;
 
@@ -49,10 +53,8 @@ private:
     ISampleGrabberCB *callback_ = nullptr;
 
     std::mutex sizeMutex_;
-    VideoSize seen_;            // of the last caps that reached the probe
-    bool sizeChanging_ = false; // a new size was announced whose caps have
-                                // not arrived: frames of the old size still
-                                // in flight are not handed on
+    std::condition_variable sizeSeen_;
+    VideoSize seen_; // of the last caps that reached the probe
 
     // Streaming thread only.
     GstVideoInfo info_;

@@ -1,10 +1,13 @@
-// Where the grabber's stream ends: the first video sink that works here,
-// drawing into a preview window of our own, or, with no display at all, a
-// sink that shows nothing, so that a machine without a screen still
-// captures. Made and released by the graph, which serialises the calls.
+// Where the grabber's stream ends: a sink that takes any video and never
+// makes the stream wait, feeding a painter that draws into a preview window
+// of our own, or, with no display at all, a sink that shows nothing, so
+// that a machine without a screen still captures. Nothing the preview
+// does can refuse or hold up a frame on its way to the grabber's callback.
+// Made and released by the graph, which serialises the calls.
 #ifndef CAPTURE_GSTREAMER_VIDEO_RENDERER_H
 #define CAPTURE_GSTREAMER_VIDEO_RENDERER_H
 
+#include "preview_painter.h"
 #include "preview_window.h"
 #include "window_settings.h"
 
@@ -23,17 +26,15 @@ public:
 
     // The renderer's element, with one "sink" pad; the renderer keeps a
     // reference, the caller borrows it.
-    GstElement *element() const { return bin_; }
-    bool windowed() const { return window_ != nullptr; }
+    GstElement *element() const { return sink_; }
     void apply(const WindowSettings &settings);
 
 private:
-    VideoRenderer(GstElement *bin, std::unique_ptr<PreviewWindow> window, GstElement *scaledSize);
+    VideoRenderer(GstElement *sink, std::unique_ptr<PreviewWindow> window);
 
-    GstElement *const bin_;
+    GstElement *const sink_;
     const std::unique_ptr<PreviewWindow> window_;
-    GstElement *const scaledSize_; // caps filter before a sink that cannot scale, or null
-    LONG scaledWidth_ = 0, scaledHeight_ = 0;
+    std::unique_ptr<PreviewPainter> painter_;
 };
 
 } // namespace gstbackend

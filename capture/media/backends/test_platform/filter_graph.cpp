@@ -84,6 +84,7 @@ HRESULT FilterGraph::Render(IPin *out) {
 
 HRESULT FilterGraph::Run() {
     record("Run");
+    if (failing(Step::Run)) return E_FAIL;
     std::lock_guard<std::mutex> lock(state().mutex);
     running_ = true;
     if (!streamer_.joinable()) streamer_ = std::thread(&FilterGraph::stream, this);
@@ -93,6 +94,7 @@ HRESULT FilterGraph::Run() {
 
 HRESULT FilterGraph::Pause() {
     record("Pause");
+    if (failing(Step::Pause)) return E_FAIL;
     std::lock_guard<std::mutex> lock(state().mutex);
     running_ = false;
     return S_OK;
@@ -100,6 +102,7 @@ HRESULT FilterGraph::Pause() {
 
 HRESULT FilterGraph::Stop() {
     record("Stop");
+    if (failing(Step::Stop)) return E_FAIL;
     std::lock_guard<std::mutex> lock(state().mutex);
     running_ = false;
     return S_OK;

@@ -73,6 +73,7 @@ HRESULT SampleGrabber::SetBufferSamples(BOOL bufferThem) {
 // Like the framework's grabber, it holds a reference to the callback.
 HRESULT SampleGrabber::SetCallback(ISampleGrabberCB *callback, LONG whichMethod) {
     record("SetCallback " + std::to_string(whichMethod));
+    if (failing(Step::SetCallback)) return E_FAIL;
     if (callback != nullptr) callback->AddRef();
     ISampleGrabberCB *previous = callback_;
     callback_ = callback;

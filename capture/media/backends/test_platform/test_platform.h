@@ -31,8 +31,12 @@ enum class Step {
     Connect,               // the graph cannot connect the pins
     Render,                // the graph cannot render the pin
     GetConnectedMediaType, // the grabber reports no connected type
+    SetCallback,           // the grabber refuses the frame callback
     MediaControl,          // the graph answers no IMediaControl
     VideoWindow,           // the graph answers no IVideoWindow
+    Run,                   // the graph refuses to run
+    Pause,                 // the graph refuses to pause
+    Stop,                  // the graph refuses to stop
 };
 
 // Calls at which the platform can hold the calling thread until released.

@@ -32,6 +32,27 @@ TEST_F(DvCapture, EachDecodeSizeSizesTheCapturedFrames) {
     }
 }
 
+// Reading the connected size holds no frame back. Sizes asked for in a
+// burst, running or paused, the last one the size the frames already have:
+// the frames flow on at that size.
+TEST_F(DvCapture, FramesFlowOnAfterABurstOfSizes) {
+    for (bool paused : {false, true}) {
+        SCOPED_TRACE(paused ? "paused" : "running");
+        startCapture({dvCamera()});
+        if (paused) ASSERT_TRUE(post("primDecoderPause"));
+        for (const FrameSize &size : {FrameSize{360, 240}, FrameSize{720, 480}, FrameSize{180, 120}, FrameSize{720, 480},
+                                      FrameSize{88, 60}, FrameSize{720, 480}}) {
+            ASSERT_TRUE(call("primDecoderSetDecodeSize", {smallInteger(size.width), smallInteger(size.height)}));
+            EXPECT_EQ(decodeSize(), size);
+        }
+        if (paused) ASSERT_TRUE(post("primDecoderRun"));
+        EXPECT_TRUE(awaitFrames(framesSignalled() + 10));
+        EXPECT_EQ(barsMismatch(captureFrame(32), 720, 480, 32, 48), "");
+        shutdownModule();
+        ASSERT_TRUE(awaitWorkerEnd());
+    }
+}
+
 TEST_F(DvCapture, SizesOutsideTheTableAreRefused) {
     startCapture({dvCamera()});
     for (const FrameSize &size : {FrameSize{640, 480}, FrameSize{720, 240}, FrameSize{88, 61}}) {

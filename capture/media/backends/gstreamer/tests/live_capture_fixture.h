@@ -7,6 +7,7 @@
 #define CAPTURE_GSTREAMER_TESTS_LIVE_CAPTURE_FIXTURE_H
 
 #include "capture_session.h"
+#include "patience.h"
 #include "virtual_camera.h"
 
 #include <functional>
@@ -16,10 +17,6 @@ namespace livetest {
 
 using capturesession::FrameSize;
 using capturesession::kFrameSemaphore;
-
-// Waits for condition, polling, for at most thirty seconds: generous, as
-// machines under load start pipelines slowly.
-bool eventually(const std::function<bool()> &condition);
 
 // A camera sending the test pattern uncompressed.
 virtualcamera::Camera rawCamera(const char *format, int width, int height, int framesPerSecond = 30);

@@ -5,6 +5,10 @@
 #include "live_capture_fixture.h"
 #include "test_pattern.h"
 
+#include <X11/Xlib.h>
+
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,8 +20,20 @@ constexpr uint32_t kHostColour = 0x336699;
 constexpr int kHostWidth = 320, kHostHeight = 240;
 
 struct Rectangle {
-    int left, top, width, height;
+    HostWord left, top, width, height;
 };
+
+std::ostream &operator<<(std::ostream &out, const Rectangle &r) {
+    return out << r.width << "x" << r.height << " at (" << r.left << "," << r.top << ")";
+}
+
+// The host's own X error handler: it only counts, where Xlib's default
+// one would end the process.
+std::atomic<int> hostXErrors{0};
+int countHostXError(Display *, XErrorEvent *) {
+    ++hostXErrors;
+    return 0;
+}
 
 class PreviewWindow : public LiveCaptureTest {
 protected:
@@ -40,14 +56,17 @@ protected:
 
     // The bars, scaled to the rectangle, on the screen inside the window.
     bool showsBars(const Rectangle &r) {
-        for (int bar = 0; bar < virtualcamera::kBarCount; ++bar) {
-            const virtualcamera::Bar &colour = virtualcamera::kBars[bar];
-            uint32_t pixel = window->pixelAt(r.left + barCentre(bar, r.width), r.top + barRow(r.height));
-            if (std::abs(int(pixel >> 16 & 255) - colour.red) > 8 ||
-                std::abs(int(pixel >> 8 & 255) - colour.green) > 8 || std::abs(int(pixel & 255) - colour.blue) > 8)
+        for (int bar = 0; bar < virtualcamera::kBarCount; ++bar)
+            if (!showsBar(bar, int(r.left) + barCentre(bar, int(r.width)), int(r.top) + barRow(int(r.height))))
                 return false;
-        }
         return true;
+    }
+
+    bool showsBar(int bar, int x, int y) {
+        const virtualcamera::Bar &colour = virtualcamera::kBars[bar];
+        uint32_t pixel = window->pixelAt(x, y);
+        return std::abs(int(pixel >> 16 & 255) - colour.red) <= 8 &&
+               std::abs(int(pixel >> 8 & 255) - colour.green) <= 8 && std::abs(int(pixel & 255) - colour.blue) <= 8;
     }
 
     // What the screen shows where the bars belong, for a failure's message.
@@ -99,6 +118,72 @@ TEST_F(PreviewWindow, FramesKeepComingWhenTheHostDestroysItsWindow) {
     EXPECT_TRUE(awaitFrames(framesSignalled() + 5));
     ASSERT_TRUE(call("primDecoderShowWindow", {om.trueObject()}));
     EXPECT_TRUE(awaitFrames(framesSignalled() + 5));
+}
+
+} // namespace
+} // namespace livetest
+
+namespace livetest {
+namespace {
+
+// Rectangles the window system cannot hold as given (X11 has 16-bit
+// positions and sizes), far larger than the host's window, or without
+// area: the preview is clamped to what can be drawn, and neither the host
+// nor the frames it is signalled notice.
+const Rectangle kExtremeRectangles[] = {
+    {0, 0, 65536, 30},         {0, 0, 30, 65536},       {0, 0, 131072, 30},  {0, 0, 32768, 30},
+    {0, 0, 40000, 30},         {0, 0, 65535, 30},       {0, 0, 100000, 30},  {0, 0, 2147483647, 30},
+    {0, 0, 30, 40000},         {10, 10, 32767, 32767},  {32768, -32769, 50, 40}, {0, 0, 0, 0},
+    {-20, -30, -40, -50},      {100000, 100000, 60, 40}, {-2147483647, 5, 60, 40}, {0, 0, 1, 1},
+};
+
+class ExtremePreviewRectangles : public PreviewWindow {
+protected:
+    void SetUp() override {
+        hostXErrors = 0;
+        previousHandler = XSetErrorHandler(countHostXError);
+        PreviewWindow::SetUp();
+    }
+    void TearDown() override {
+        PreviewWindow::TearDown();
+        EXPECT_EQ(XSetErrorHandler(previousHandler), countHostXError) << "the host's X error handler was replaced";
+    }
+
+    bool framesKeepComing() {
+        return vm.waitForSignals(kFrameSemaphore, framesSignalled() + 3, std::chrono::seconds(5));
+    }
+
+    XErrorHandler previousHandler = nullptr;
+};
+
+TEST_F(ExtremePreviewRectangles, NeitherStopTheFramesNorReachTheHostsErrorHandler) {
+    setRenderRect({10, 10, 64, 48});
+    startCapture({rawCamera("BGR", 64, 48, 60)});
+    for (const Rectangle &r : kExtremeRectangles) {
+        SCOPED_TRACE(::testing::Message() << r);
+        setRenderRect(r);
+        ASSERT_TRUE(call("primDecoderShowWindow", {om.trueObject()}));
+        EXPECT_EQ(lastError(), 1);
+        EXPECT_TRUE(framesKeepComing());
+    }
+    // The window follows a sane rectangle again afterwards.
+    const Rectangle sane{40, 30, 160, 120};
+    setRenderRect(sane);
+    ASSERT_TRUE(call("primDecoderShowWindow", {om.trueObject()}));
+    EXPECT_TRUE(eventually([&] { return showsBars(sane); })) << barPixels(sane);
+    EXPECT_EQ(hostXErrors.load(), 0);
+}
+
+// Only the part inside the host's window is drawn, scaled as the whole
+// rectangle would be: its top left shows the first bar.
+TEST_F(ExtremePreviewRectangles, ShowTheVisiblePartOfTheScaledPicture) {
+    const Rectangle huge{10, 10, 32767, 32767};
+    setRenderRect(huge);
+    startCapture({rawCamera("BGR", 64, 48, 60)});
+    EXPECT_TRUE(eventually([&] { return showsBar(0, 20, 20); }));
+    EXPECT_TRUE(eventually([&] { return showsBar(0, kHostWidth - 1, kHostHeight - 1); }));
+    EXPECT_EQ(window->pixelAt(5, 5), kHostColour);
+    EXPECT_EQ(hostXErrors.load(), 0);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 // With DISPLAY set the host offers a real window of its own on that server.
 #include "host_window.h"
 #include "interpreter.h"
+#include "patience.h"
 #include "platform_faults.h"
 #include "plugin_loader.h"
 #include "process_figures.h"
@@ -23,7 +24,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <string>
 #include <thread>
@@ -31,6 +31,7 @@
 
 namespace {
 
+using livetest::eventually;
 using livetest::ProcessFigures;
 
 constexpr HostWord kFrameSemaphore = 5;
@@ -51,15 +52,6 @@ bool parse(int argc, char **argv, Options *options) {
         else return false;
     }
     return argc % 2 == 1;
-}
-
-bool eventually(const std::function<bool()> &condition, std::chrono::seconds patience) {
-    auto deadline = std::chrono::steady_clock::now() + patience;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
 }
 
 struct Rectangle {
@@ -125,15 +117,13 @@ public:
     bool initializeAndAwaitBuild() {
         int waits = media::platformCounts().eventWaits;
         if (!call("primInitializeDecoder")) return false;
-        return eventually(
-            [&] {
-                media::PlatformCounts counts = media::platformCounts();
-                return counts.eventWaits > waits || counts.threadsRunning == 0;
-            },
-            std::chrono::seconds(30));
+        return eventually([&] {
+            media::PlatformCounts counts = media::platformCounts();
+            return counts.eventWaits > waits || counts.threadsRunning == 0;
+        });
     }
     bool awaitWorkerEnd() {
-        return eventually([] { return media::platformCounts().threadsRunning == 0; }, std::chrono::seconds(30));
+        return eventually([] { return media::platformCounts().threadsRunning == 0; });
     }
 
     uint64_t framesSignalled() { return vm_.signalCount(kFrameSemaphore); }
@@ -178,7 +168,9 @@ public:
         host_.call("primSetFrameSemaphore", {SoakHost::integer(kFrameSemaphore)});
         int steps = pick(3, 12);
         for (int step = 0; step < steps; ++step) randomStep();
-        // Whatever the preview went through, frames reach the host.
+        // Whatever the preview went through, frames reach the host once the
+        // window is set up (running needs it), shown or not.
+        host_.showWindow(pick(0, 1) == 1);
         host_.call("primDecoderRun");
         bool framesCame = host_.awaitFrames(host_.framesSignalled() + 3, std::chrono::seconds(10));
         int status = host_.lastError();

@@ -2,40 +2,12 @@
 // down, and together they leave neither threads nor memory behind.
 #include "live_capture_fixture.h"
 
-#include <dirent.h>
-#include <malloc.h>
-
-#if defined(__SANITIZE_ADDRESS__)
-// The sanitizer's allocator count; GCC ships no header that declares it.
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
+#include "process_figures.h"
 
 namespace livetest {
 namespace {
 
 using RepeatedCapture = LiveCaptureTest;
-
-int threadCount() {
-    int threads = 0;
-    if (DIR *tasks = opendir("/proc/self/task")) {
-        while (dirent *entry = readdir(tasks))
-            if (entry->d_name[0] != '.') ++threads;
-        closedir(tasks);
-    }
-    return threads;
-}
-
-// Bytes the heap holds for the program: what a leak would grow. Not the
-// resident size, which a memory checker's quarantine of freed blocks
-// inflates.
-size_t heapBytesInUse() {
-#if defined(__SANITIZE_ADDRESS__)
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    struct mallinfo2 heap = mallinfo2();
-    return heap.uordblks + heap.hblkhd;
-#endif
-}
 
 // Tiny frames keep the fifty lives quick.
 TEST_F(RepeatedCapture, FiftyLivesLeaveNoThreadsOrHeapBehind) {

@@ -47,14 +47,16 @@ TEST_F(CaptureTest, HidingDetachesTheWindowAtTheStoredRectangle) {
 // nearest one instead of losing its high bits.
 TEST_F(CaptureTest, RectangleValuesBeyondThirtyTwoBitsSaturate) {
     if (sizeof(HostWord) <= sizeof(LONG)) GTEST_SKIP() << "host words fit the window's values";
-    const HostWord beyond = HostWord(1) << 40, above = HostWord(INT32_MAX) + 1, below = HostWord(INT32_MIN) - 1;
+    // Computed in 64 bits: on a 32-bit host the test is skipped, but built.
+    const HostWord beyond = HostWord(int64_t(1) << 40), above = HostWord(int64_t(INT32_MAX) + 1),
+                   below = HostWord(int64_t(INT32_MIN) - 1);
     struct Case {
         std::vector<HostWord> given;
         std::vector<LONG> reaching;
     };
     const Case cases[] = {
         {{beyond, -beyond, beyond + 7, 5}, {INT32_MAX, INT32_MIN, INT32_MAX, 5}},
-        {{above, below, 65536, -above}, {INT32_MAX, INT32_MIN, 65536, INT32_MIN}},
+        {{above, below, 65536, HostWord(-int64_t(INT32_MAX) - 1)}, {INT32_MAX, INT32_MIN, 65536, INT32_MIN}},
         {{INT32_MIN, INT32_MAX, -1, 0}, {INT32_MIN, INT32_MAX, -1, 0}},
     };
     ASSERT_TRUE(initializeAndAwaitBuild());

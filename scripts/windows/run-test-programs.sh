@@ -32,7 +32,7 @@ for program in "$bin"/*_tests.exe; do
   # The brief summary has no failed count: it is what ran and did not pass or skip.
   ran=$(count_of '\[==========\] \([0-9]*\) tests\? from .* ran\.')
   passed_here=$(count_of '\[  PASSED  \] \([0-9]*\) tests\?\.')
-  skipped_here=$(count_of '\[  SKIPPED \] \([0-9]*\) tests\?,')
+  skipped_here=$(count_of '\[  SKIPPED \] \([0-9]*\) tests\?[.,]')
   passed=$((passed + passed_here))
   skipped=$((skipped + skipped_here))
   failed=$((failed + ran - passed_here - skipped_here))

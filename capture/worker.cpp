@@ -31,6 +31,14 @@ void closeStartedWorker() {
     decoder.startedWorker = nullptr;
 }
 
+// No frame reaches the callback once this has answered: the grabber
+// answers only when no call of it is running. Only the worker releases the
+// grabber, so the lock keeps it for this call from any thread.
+void forgetFrameCallback() {
+    ExclusiveLock lock(decoder.graphLock);
+    if (ISampleGrabber *grabber = decoder.grabber.load()) grabber->SetCallback(nullptr, 1);
+}
+
 typedef HRESULT (*StateChange)(IMediaControl *control);
 
 int changeGraphState(StateChange change) {
@@ -192,9 +200,7 @@ int stopGraph() {
 }
 
 void teardownDecoder(bool forShutdownCommand) {
-    // No frame reaches the callback once the teardown has begun; the
-    // grabber answers only when no call of it is running.
-    if (ISampleGrabber *grabber = decoder.grabber.load()) grabber->SetCallback(nullptr, 1);
+    forgetFrameCallback();
     releaseGraph();
     decoder.hostWindow.store(0);
     decoder.frameCallback.store(nullptr);
@@ -219,12 +225,6 @@ void teardownDecoder(bool forShutdownCommand) {
 }
 
 namespace {
-
-// Only the worker releases the grabber, so the lock keeps it for this call.
-void forgetFrameCallback() {
-    ExclusiveLock lock(decoder.graphLock);
-    if (ISampleGrabber *grabber = decoder.grabber.load()) grabber->SetCallback(nullptr, 1);
-}
 
 void leaveShutdownInMailbox() {
     ExclusiveLock lock(decoder.mailboxLock);

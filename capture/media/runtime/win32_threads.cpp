@@ -33,34 +33,14 @@ void noteChange() {
 namespace {
 
 struct Waitable : KernelObject {
-    virtual DWORD wait(DWORD milliseconds) = 0;
     // Answers at once: true, and the object taken as a wait takes it, when
     // it is signalled.
     virtual bool take() = 0;
     virtual void closed() {}
 };
 
-// Waits on condition under lock for at most milliseconds (INFINITE: for good).
-template <class Predicate>
-bool waitFor(std::condition_variable &changed, std::unique_lock<std::mutex> &lock, DWORD milliseconds,
-             Predicate condition) {
-    if (milliseconds == INFINITE) {
-        changed.wait(lock, condition);
-        return true;
-    }
-    return changed.wait_for(lock, std::chrono::milliseconds(milliseconds), condition);
-}
-
 struct Event : Waitable {
     explicit Event(bool manual, bool initial) : manualReset(manual), signaled(initial) {}
-    DWORD wait(DWORD milliseconds) override {
-        if (takeFault(Fault::WaitForEvent)) return WAIT_FAILED;
-        ++counters().eventWaits;
-        std::unique_lock<std::mutex> lock(mutex);
-        if (!waitFor(changed, lock, milliseconds, [this] { return signaled; })) return WAIT_TIMEOUT;
-        if (!manualReset) signaled = false;
-        return WAIT_OBJECT_0;
-    }
     bool take() override {
         std::lock_guard<std::mutex> lock(mutex);
         if (!signaled) return false;
@@ -72,13 +52,11 @@ struct Event : Waitable {
             std::lock_guard<std::mutex> lock(mutex);
             signaled = signal;
         }
-        changed.notify_all();
         noteChange();
     }
     const bool manualReset;
     bool signaled;
     std::mutex mutex;
-    std::condition_variable changed;
 };
 
 // A thread starts suspended and runs its routine once resumed. Its handle
@@ -86,13 +64,6 @@ struct Event : Waitable {
 // that joins the POSIX thread, so nothing of it runs after the wait answers.
 struct Thread : Waitable {
     Thread(LPTHREAD_START_ROUTINE routine, LPVOID parameter) : routine(routine), parameter(parameter) {}
-    DWORD wait(DWORD milliseconds) override {
-        ++counters().threadWaits;
-        std::unique_lock<std::mutex> lock(mutex);
-        if (!waitFor(changed, lock, milliseconds, [this] { return ended; })) return WAIT_TIMEOUT;
-        joinEnded();
-        return WAIT_OBJECT_0;
-    }
     bool take() override {
         std::lock_guard<std::mutex> lock(mutex);
         if (!ended) return false;
@@ -253,8 +224,7 @@ DWORD ResumeThread(HANDLE hThread) {
 }
 
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
-    std::shared_ptr<Waitable> object = objectAs<Waitable>(hHandle);
-    return object == nullptr ? WAIT_FAILED : object->wait(dwMilliseconds);
+    return waitForFirst(1, &hHandle, dwMilliseconds, false);
 }
 
 DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE *lpHandles, BOOL bWaitAll, DWORD dwMilliseconds) {

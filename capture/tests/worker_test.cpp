@@ -263,6 +263,39 @@ TEST_F(CaptureTest, AShutdownDuringTheBuildWaitsForTheWorkerWithMessagesFlowing)
     }
 }
 
+// The graph's own reports while it streams: a device that went away
+// records 2 and one that aborted 4; either stops the graph, which stays
+// until the host shuts it down. Other events change nothing.
+TEST_F(CaptureTest, TheGraphsReportsOfALostDeviceOrAnAbortStopTheStream) {
+    struct Case {
+        testplatform::GraphEvent event;
+        int status;
+        bool stops;
+    };
+    const Case cases[] = {
+        {{EC_DEVICE_LOST, 0, 0}, 2, true},
+        {{EC_ERRORABORT, E_FAIL, 0}, 4, true},
+        {{EC_ERRORABORTEX, E_FAIL, 0}, 4, true},
+        {{EC_DEVICE_LOST, 0, 1}, 1, false}, // the device came back
+        {{0x01, 0, 0}, 1, false},           // the stream completed
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.event.code) + " " + std::to_string(c.event.second));
+        startRunningDecoder(Script{});
+        platform.clearLog();
+        int waits = eventWaits();
+        platform.raiseEvent(c.event);
+        ASSERT_TRUE(awaitWorkerWait(waits));
+        EXPECT_EQ(lastError(), c.status);
+        std::vector<std::string> expected{"FreeEventParams " + std::to_string(c.event.code)};
+        if (c.stops) expected.push_back("Stop");
+        EXPECT_EQ(platform.log(), expected);
+        EXPECT_TRUE(call("primDecoderRequestCapture"));
+        ASSERT_EQ(callModule("shutdownModule"), 1);
+        EXPECT_EQ(lastError(), 1);
+    }
+}
+
 // Posts racing the teardown signal an event that is still open: the
 // platform counts any call on a closed handle, and the fixture checks it.
 TEST_F(CaptureTest, PostsRacingTheTeardownNeverSignalAClosedEvent) {

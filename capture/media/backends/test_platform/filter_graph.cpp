@@ -3,6 +3,7 @@
 // streams the queued frames to the grabber's callback on a thread of its
 // own. Giving back its last reference stops the stream.
 #include "test_objects.h"
+#include "win32_threads.h"
 
 
 namespace testplatform {
@@ -23,10 +24,17 @@ HRESULT logWindowCall(const std::string &call, LONG_PTR value) {
 
 } // namespace
 
+FilterGraph::FilterGraph() : CountedObject("FilterGraph") {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().eventsWaiting = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
 FilterGraph::~FilterGraph() {
     {
         std::lock_guard<std::mutex> lock(state().mutex);
         quitting_ = true;
+        CloseHandle(state().eventsWaiting);
+        state().eventsWaiting = nullptr;
     }
     state().changed.notify_all();
     if (streamer_.joinable()) streamer_.join();
@@ -38,6 +46,7 @@ HRESULT FilterGraph::QueryInterface(REFIID riid, void **out) {
         return answer(static_cast<IGraphBuilder *>(this), out);
     if (riid == IID_IMediaControl && !failing(Step::MediaControl))
         return answer(static_cast<IMediaControl *>(this), out);
+    if (riid == IID_IMediaEvent) return answer(static_cast<IMediaEvent *>(this), out);
     if (riid == IID_IVideoWindow && !failing(Step::VideoWindow)) return answer(static_cast<IVideoWindow *>(this), out);
     return refuse(out);
 }
@@ -105,6 +114,29 @@ HRESULT FilterGraph::Stop() {
     if (failing(Step::Stop)) return E_FAIL;
     std::lock_guard<std::mutex> lock(state().mutex);
     running_ = false;
+    return S_OK;
+}
+
+HRESULT FilterGraph::GetEventHandle(OAEVENT *event) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    *event = reinterpret_cast<OAEVENT>(state().eventsWaiting);
+    return S_OK;
+}
+
+// Events are only taken as they are, never waited for.
+HRESULT FilterGraph::GetEvent(LONG *code, LONG_PTR *first, LONG_PTR *second, LONG) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    if (state().events.empty()) return E_ABORT;
+    *code = state().events.front().code;
+    *first = state().events.front().first;
+    *second = state().events.front().second;
+    state().events.pop_front();
+    if (state().events.empty()) ResetEvent(state().eventsWaiting);
+    return S_OK;
+}
+
+HRESULT FilterGraph::FreeEventParams(LONG code, LONG_PTR, LONG_PTR) {
+    record("FreeEventParams " + std::to_string(code));
     return S_OK;
 }
 

@@ -27,6 +27,8 @@ struct PlatformState {
     VIDEOINFOHEADER requestedFormat{};
     std::map<std::string, DWORD> contexts;
     ISampleGrabberCB *callback = nullptr; // the grabber's registration
+    std::deque<GraphEvent> events;        // raised, not yet taken
+    HANDLE eventsWaiting = nullptr;       // the latest graph's, set while events wait
     std::atomic<int> live{0};
 };
 

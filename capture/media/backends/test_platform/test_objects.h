@@ -52,9 +52,10 @@ IBaseFilter *newDvDecoder();
 // The windowed renderer that Render adds.
 IBaseFilter *newVideoRenderer();
 
-class FilterGraph : public CountedObject<media::GraphBuilderStub, media::MediaControlStub, media::VideoWindowStub> {
+class FilterGraph : public CountedObject<media::GraphBuilderStub, media::MediaControlStub, media::MediaEventStub,
+                                         media::VideoWindowStub> {
 public:
-    FilterGraph() : CountedObject("FilterGraph") {}
+    FilterGraph();
     ~FilterGraph() override;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override;
 
@@ -66,6 +67,10 @@ public:
     HRESULT STDMETHODCALLTYPE Run() override;
     HRESULT STDMETHODCALLTYPE Pause() override;
     HRESULT STDMETHODCALLTYPE Stop() override;
+
+    HRESULT STDMETHODCALLTYPE GetEventHandle(OAEVENT *event) override;
+    HRESULT STDMETHODCALLTYPE GetEvent(LONG *code, LONG_PTR *first, LONG_PTR *second, LONG msTimeout) override;
+    HRESULT STDMETHODCALLTYPE FreeEventParams(LONG code, LONG_PTR first, LONG_PTR second) override;
 
     HRESULT STDMETHODCALLTYPE put_WindowStyle(LONG style) override;
     HRESULT STDMETHODCALLTYPE put_AutoShow(LONG autoShow) override;

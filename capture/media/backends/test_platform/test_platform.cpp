@@ -2,6 +2,7 @@
 
 #include "class_registry.h"
 #include "test_objects.h"
+#include "win32_threads.h"
 
 #include <algorithm>
 
@@ -70,6 +71,7 @@ TestPlatform::TestPlatform() {
         state().requestedFormat = VIDEOINFOHEADER{};
         state().contexts.clear();
         state().callback = nullptr;
+        state().events.clear();
     }
     media::registerClass(CLSID_FilterGraph, createFilterGraph);
     media::registerClass(CLSID_SystemDeviceEnum, createSystemDeviceEnum);
@@ -119,6 +121,12 @@ void TestPlatform::pushFrame(Frame frame) {
 
 bool TestPlatform::waitForFramesDelivered(int count, std::chrono::milliseconds timeout) {
     return waitUntil(timeout, [&] { return state().delivered >= count; });
+}
+
+void TestPlatform::raiseEvent(GraphEvent event) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().events.push_back(event);
+    if (state().eventsWaiting != nullptr) SetEvent(state().eventsWaiting);
 }
 
 void TestPlatform::holdAt(Hold point) {

@@ -65,6 +65,12 @@ struct Script {
     DvDecoder dvDecoder;
 };
 
+// A media event the graph reports to its owner.
+struct GraphEvent {
+    LONG code = 0;
+    LONG_PTR first = 0, second = 0;
+};
+
 // One sample as the grabber delivers it.
 struct Frame {
     double sampleTime = 0.0;
@@ -106,6 +112,10 @@ public:
     // empties through the registered callback.
     void pushFrame(Frame frame);
     bool waitForFramesDelivered(int count, std::chrono::milliseconds timeout = kPatience);
+
+    // The graph reports the event, as the framework's graph reports a
+    // device lost or a stream aborted.
+    void raiseEvent(GraphEvent event);
 
     void holdAt(Hold point);
     bool waitUntilHeld(std::chrono::milliseconds timeout = kPatience);

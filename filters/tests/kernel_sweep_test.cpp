@@ -5,6 +5,7 @@
 // widths divide.
 #include "background_subtraction.h"
 #include "brightness_contrast.h"
+#include "convolution.h"
 #include "instruction_sets.h"
 #include "kernel_dispatch.h"
 #include "random_effects.h"
@@ -252,6 +253,36 @@ TEST(KernelSweep, APixelTurnsWhiteExactlyWhenItsWeightedLuminanceExceedsTheDraws
 TEST(KernelSweep, DistinctWeightedLuminancesGiveDistinctLuminancesInTheSameOrder) {
     for (int32_t weighted = 0; weighted < 255000; ++weighted)
         ASSERT_LT(weighted * 3.90625e-06, (weighted + 1) * 3.90625e-06) << weighted;
+}
+
+// Where fused single-precision sums are taken to be exact: 255 x sum|K|
+// (with a small margin) below 2^(L + 53), L the lowest set bit of the
+// non-zero weights; finite weights only.
+TEST(KernelSweep, FusedSumsAreExactForKernelsInsideTheClassOnly) {
+    const float infinity = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char *what;
+        std::vector<float> weights;
+        bool exact;
+    };
+    const Case cases[] = {
+        {"normalised gaussian", {0.0751136f, 0.1238414f, 0.0751136f, 0.1238414f, 0.2041800f}, true},
+        {"box of ninths", std::vector<float>(9, 1.0f / 9.0f), true},
+        {"tenth and 1000.3", {0.1f, 1000.3f, 0.1f}, true},
+        {"all zero, signed", {0.0f, -0.0f, 0.0f}, true},
+        {"subnormal weights", {1e-45f, 3e-39f, -1e-40f}, true},
+        {"opposite 2^121", {-0x1p121f, 0x1p121f}, true},
+        {"8.93e15 below 2^53", {3.5e13f, 1.0f}, true},
+        {"9.03e15 above 2^53", {3.54e13f, 1.0f}, false},
+        {"1 and 2^-45", {1.0f, 0x1p-45f}, true},
+        {"1 and 2^-46", {1.0f, 0x1p-46f}, false},
+        {"1e-9 and 1", {1e-9f, 1.0f}, false},
+        {"rounded at the second step", {5237765 * 0x1p-27f, 0x1p20f}, false},
+        {"infinite weight", {1.0f, infinity}, false},
+        {"NaN weight", {std::numeric_limits<float>::quiet_NaN(), 0.0f}, false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(fusedSumsAreExact(c.weights.data(), int32_t(c.weights.size())), c.exact) << c.what;
 }
 
 // Shapes with one row (no pairs), two rows, odd widths; amounts below one

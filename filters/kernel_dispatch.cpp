@@ -166,7 +166,7 @@ void convolve(int32_t size, const uint32_t *sourceWords, uint32_t *destinationWo
 
 void melt(uint32_t *words, int32_t width, int32_t height, double amount) {
     if (isScalar(kernels())) return meltPixels(words, width, height, amount);
-    meltPixelsInBatches(words, width, height, amount);
+    meltPixelsOverTable(words, width, height, amount);
 }
 
 void oldBWTV(uint32_t *words, int32_t count) { runRandomEffect(&KernelSet::oldBWTV, oldBWTVPixels, words, count); }

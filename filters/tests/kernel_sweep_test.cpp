@@ -309,5 +309,31 @@ TEST(KernelSweep, BatchedMeltExchangesLikeThePlainLoop) {
         }
 }
 
+// Around the size from which the table is used (131072 attempts), on
+// shapes whose draws share words: one column (each lower word is the next
+// draw's upper), two rows, few words for many draws; and large pictures.
+TEST(KernelSweep, MeltOverTheTableExchangesLikeThePlainLoop) {
+    struct Case {
+        int32_t width, height;
+        double amount;
+    };
+    const Case cases[] = {{256, 512, 0.99999}, {256, 512, 1.0},  {257, 512, 1.0},   {1, 131073, 1.0},
+                          {65536, 2, 1.0},     {3, 5, 10000.0},  {40, 30, 200.0},   {2, 70001, 1.0},
+                          {700, 501, 4.0},     {1920, 1080, 1.0}, {4000, 33, 1.0}};
+    for (const Case &c : cases)
+        for (uint32_t start : {1u, 0xFFFFFFFFu, 0x2468ACE0u}) {
+            const std::vector<uint32_t> words = awkwardPicture(size_t(c.width) * c.height, start ^ uint32_t(c.width));
+            std::vector<uint32_t> expected = words, actual = words;
+            setGeneratorState(start);
+            meltPixels(expected.data(), c.width, c.height, c.amount);
+            const uint32_t expectedState = generatorState();
+            setGeneratorState(start);
+            meltPixelsOverTable(actual.data(), c.width, c.height, c.amount);
+            EXPECT_EQ(firstDifference(expected, actual), expected.size())
+                << c.width << "x" << c.height << ", " << c.amount;
+            EXPECT_EQ(generatorState(), expectedState) << c.width << "x" << c.height << ", " << c.amount;
+        }
+}
+
 } // namespace
 } // namespace mardolin_test

@@ -58,6 +58,7 @@ struct ConvolutionRowKernels {
 };
 
 extern const ConvolutionRowKernels ConvolutionRowsAvx2;
+extern const ConvolutionRowKernels ConvolutionRowsNeon;
 
 // convolve3X3 (size 3) or convolve5X5 (size 5), word for word, through the
 // row kernels. Host thread; touches what the scalar kernel touches.

@@ -41,9 +41,21 @@ if [[ ! -e $binfmt/qemu-aarch64 ]]; then
   cat /usr/lib/binfmt.d/qemu-aarch64.conf >"$binfmt/register"
 fi
 
+# The links that the packages' scripts would have made: the BLAS and LAPACK
+# libraries that libavcodec loads live in folders of their own, behind
+# alternatives.
+link_alternatives() {
+  local libraries="$tree/usr/lib/aarch64-linux-gnu" library
+  for library in "$libraries"/blas/lib*.so.3 "$libraries"/lapack/lib*.so.3; do
+    [[ -e $library ]] && ln -sfn "${library#"$libraries"/}" "$libraries/$(basename "$library")"
+  done
+  return 0
+}
+
 ready_stamp="$tree/.arm64-tree-ready"
 partial_mark="$tree/.arm64-tree-partial"
 if [[ -f $ready_stamp && $(cat "$ready_stamp") == "${tree_packages[*]}" ]]; then
+  link_alternatives
   exit 0
 fi
 if [[ -e $partial_mark || -f $ready_stamp ]]; then
@@ -67,6 +79,7 @@ for deb in "$tree"/var/cache/apt/archives/*.deb; do
   dpkg-deb -x "$deb" "$tree"
 done
 rm -f "$tree"/var/cache/apt/archives/*.deb "$tree.debootstrap.log"
+link_alternatives
 
 rm -f "$partial_mark"
 echo "${tree_packages[*]}" >"$ready_stamp"

@@ -30,6 +30,7 @@ void subtractBackgroundAboveNeon(const uint32_t *frame, const uint32_t *backgrou
         const uint16x8_t high = vaddw_high_u8(vaddl_high_u8(red, green), blue);
         const uint8x16_t keep = vcombine_u8(vmovn_u16(vcgeq_u16(low, moving)), vmovn_u16(vcgeq_u16(high, moving)));
         uint8x16x4_t out;
+#pragma GCC unroll 4
         for (int c = 0; c < 4; ++c) out.val[c] = vandq_u8(f.val[c], keep);
         vst4q_u8(reinterpret_cast<uint8_t *>(output + i), out);
     }

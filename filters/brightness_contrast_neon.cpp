@@ -12,37 +12,31 @@ namespace mardolin {
 namespace {
 
 // A channel's table entries as the bytes they place in the word.
-struct ByteTable {
-    uint8x16x4_t quarter[4];
-};
-
-ByteTable byteTableOf(const uint32_t *entries, int shift) {
-    alignas(16) uint8_t bytes[256];
+void fillByteTable(uint8_t *bytes, const uint32_t *entries, int shift) {
     for (int value = 0; value < 256; ++value) bytes[value] = static_cast<uint8_t>(entries[value] >> shift);
-    ByteTable table;
-    for (int q = 0; q < 4; ++q) table.quarter[q] = vld1q_u8_x4(bytes + 64 * q);
-    return table;
 }
 
 // An index outside a table's 64 bytes gives 0 to TBL and keeps the byte to
-// TBX, so each quarter fills the lanes whose index falls in it.
-uint8x16_t lookedUp(const ByteTable &table, uint8x16_t index) {
+// TBX, so each quarter fills the lanes whose index falls in it. The tables
+// do not fit the registers together; each quarter is loaded where it is used.
+inline __attribute__((always_inline)) uint8x16_t lookedUp(const uint8_t *table, uint8x16_t index) {
     const uint8x16_t quarterStep = vdupq_n_u8(64);
-    uint8x16_t result = vqtbl4q_u8(table.quarter[0], index);
+    uint8x16_t result = vqtbl4q_u8(vld1q_u8_x4(table), index);
     index = vsubq_u8(index, quarterStep);
-    result = vqtbx4q_u8(result, table.quarter[1], index);
+    result = vqtbx4q_u8(result, vld1q_u8_x4(table + 64), index);
     index = vsubq_u8(index, quarterStep);
-    result = vqtbx4q_u8(result, table.quarter[2], index);
+    result = vqtbx4q_u8(result, vld1q_u8_x4(table + 128), index);
     index = vsubq_u8(index, quarterStep);
-    return vqtbx4q_u8(result, table.quarter[3], index);
+    return vqtbx4q_u8(result, vld1q_u8_x4(table + 192), index);
 }
 
 } // namespace
 
 void adjustPixelsWithTablesNeon(uint32_t *words, int32_t count, const ChannelTables &tables) {
-    const ByteTable red = byteTableOf(tables.red, 16);
-    const ByteTable green = byteTableOf(tables.green, 8);
-    const ByteTable blue = byteTableOf(tables.blue, 0);
+    alignas(16) uint8_t red[256], green[256], blue[256];
+    fillByteTable(red, tables.red, 16);
+    fillByteTable(green, tables.green, 8);
+    fillByteTable(blue, tables.blue, 0);
     for (int32_t i = 0; i < count; i += 16) {
         uint8_t *at = reinterpret_cast<uint8_t *>(words + i);
         uint8x16x4_t planes = vld4q_u8(at); // blue, green, red, alpha

@@ -121,15 +121,18 @@ void integerRowNeon(const uint32_t *const *rows, uint32_t *output, int32_t count
     const int16x8_t start = vdupq_n_s16(static_cast<int16_t>(128 * total));
     for (int32_t x = 0; x < count; x += Step) {
         int16x8_t low[3] = {start, start, start}, high[3] = {start, start, start}; // blue, green, red
+#pragma GCC unroll 25
         for (int k = 0; k < Count; ++k) {
             const int8x16x4_t entries =
                 vld4q_s8(reinterpret_cast<const int8_t *>(rows[k / Size] + x + k % Size));
+#pragma GCC unroll 4
             for (int c = 0; c < 3; ++c) {
                 low[c] = vmlal_s8(low[c], vget_low_s8(entries.val[c]), weights[k]);
                 high[c] = vmlal_high_s8(high[c], entries.val[c], vcombine_s8(weights[k], weights[k]));
             }
         }
         uint8x16_t values[3];
+#pragma GCC unroll 4
         for (int c = 0; c < 3; ++c)
             values[c] = Computed ? computedValues(low[c], high[c], plan) : lookedUpValues(low[c], high[c], plan);
         storePixels(output + x, values[2], values[1], values[0]);
@@ -144,15 +147,33 @@ void integerRowNeon(const uint32_t *const *rows, uint32_t *output, int32_t count
         integerRowNeon<Size, false>(rows, output, count, plan);
 }
 
-const double *planeOf(const ChannelPlanes &planes, int channel) {
-    return channel == 0 ? planes.red : channel == 1 ? planes.green : planes.blue;
+// Eight pixels' single-precision sums of one channel, held widened.
+struct EightSums {
+    float64x2_t quarter[4];
+};
+
+// Rounded to single precision and widened again, four sums at a time.
+inline __attribute__((always_inline)) void roundToSingle(EightSums &sums) {
+#pragma GCC unroll 4
+    for (int half = 0; half < 4; half += 2) {
+        const float32x4_t single = vcvt_high_f32_f64(vcvt_f32_f64(sums.quarter[half]), sums.quarter[half + 1]);
+        sums.quarter[half] = vcvt_f64_f32(vget_low_f32(single));
+        sums.quarter[half + 1] = vcvt_high_f64_f32(single);
+    }
 }
 
-// Four sums rounded to single precision and widened again.
-void roundToSingle(float64x2_t &low, float64x2_t &high) {
-    const float32x4_t single = vcvt_high_f32_f64(vcvt_f32_f64(low), high);
-    low = vcvt_f64_f32(vget_low_f32(single));
-    high = vcvt_high_f64_f32(single);
+inline __attribute__((always_inline)) void firstStep(EightSums &sums, const double *channels, double weight) {
+    const float64x2x4_t n = vld1q_f64_x4(channels);
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) sums.quarter[i] = vmulq_n_f64(n.val[i], weight);
+    roundToSingle(sums);
+}
+
+inline __attribute__((always_inline)) void nextStep(EightSums &sums, const double *channels, double weight) {
+    const float64x2x4_t n = vld1q_f64_x4(channels);
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) sums.quarter[i] = vfmaq_n_f64(sums.quarter[i], n.val[i], weight);
+    roundToSingle(sums);
 }
 
 // The scalar kernel's last step for eight sums: (sum + bias) / divisor,
@@ -161,11 +182,12 @@ void roundToSingle(float64x2_t &low, float64x2_t &high) {
 // quotient of 2^63 or more in magnitude where the scalar kernel gives 0:
 // its low 32 bits are then 0 or -1, which clamp alike and both count as
 // "at most 0", so the word is the same.
-uint8x8_t scaledChannels(const float64x2_t *sums, const FloatRowPlan &plan) {
+uint8x8_t scaledChannels(const EightSums &sums, const FloatRowPlan &plan) {
     const float64x2_t bias = vdupq_n_f64(plan.bias), divisor = vdupq_n_f64(plan.divisor);
     int32x2_t truncated[4];
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i)
-        truncated[i] = vmovn_s64(vcvtq_s64_f64(vdivq_f64(vaddq_f64(sums[i], bias), divisor)));
+        truncated[i] = vmovn_s64(vcvtq_s64_f64(vdivq_f64(vaddq_f64(sums.quarter[i], bias), divisor)));
     const int16x4_t low = vqmovn_s32(vcombine_s32(truncated[0], truncated[1]));
     const int16x4_t high = vqmovn_s32(vcombine_s32(truncated[2], truncated[3]));
     return vqmovun_s16(vcombine_s16(low, high));
@@ -175,25 +197,21 @@ template <int Size>
 void floatRowNeon(const ChannelPlanes *const *rows, uint32_t *output, int32_t count, const FloatRowPlan &plan) {
     constexpr int Count = Size * Size;
     for (int32_t x = 0; x < count; x += FloatStep) {
-        auto channels = [&](int k, int c) { return vld1q_f64_x4(planeOf(*rows[k / Size], c) + x + k % Size); };
-        float64x2_t sums[3][4];
-        for (int c = 0; c < 3; ++c) {
-            const float64x2x4_t n = channels(1, c);
-            for (int i = 0; i < 4; ++i) sums[c][i] = vmulq_n_f64(n.val[i], plan.weights[1]);
-            roundToSingle(sums[c][0], sums[c][1]);
-            roundToSingle(sums[c][2], sums[c][3]);
-        }
+        // Element k weights row k / Size, entry x + k % Size.
+        EightSums red, green, blue;
+        firstStep(red, rows[0]->red + x + 1, plan.weights[1]);
+        firstStep(green, rows[0]->green + x + 1, plan.weights[1]);
+        firstStep(blue, rows[0]->blue + x + 1, plan.weights[1]);
+#pragma GCC unroll 25
         for (int k = 0; k < Count; ++k) {
             if (k == 1) continue;
-            for (int c = 0; c < 3; ++c) {
-                const float64x2x4_t n = channels(k, c);
-                for (int i = 0; i < 4; ++i) sums[c][i] = vfmaq_n_f64(sums[c][i], n.val[i], plan.weights[k]);
-                roundToSingle(sums[c][0], sums[c][1]);
-                roundToSingle(sums[c][2], sums[c][3]);
-            }
+            const ChannelPlanes &row = *rows[k / Size];
+            nextStep(red, row.red + x + k % Size, plan.weights[k]);
+            nextStep(green, row.green + x + k % Size, plan.weights[k]);
+            nextStep(blue, row.blue + x + k % Size, plan.weights[k]);
         }
-        const uint8x8x4_t pixels = {{scaledChannels(sums[2], plan), scaledChannels(sums[1], plan),
-                                     scaledChannels(sums[0], plan), vdup_n_u8(255)}};
+        const uint8x8x4_t pixels = {
+            {scaledChannels(blue, plan), scaledChannels(green, plan), scaledChannels(red, plan), vdup_n_u8(255)}};
         const uint8x8_t black = vceqz_u8(vorr_u8(vorr_u8(pixels.val[0], pixels.val[1]), pixels.val[2]));
         const uint8x8x4_t words = {{vsub_u8(pixels.val[0], black), pixels.val[1], pixels.val[2], pixels.val[3]}};
         vst4_u8(reinterpret_cast<uint8_t *>(output + x), words);

@@ -31,6 +31,7 @@ LaneStates laneStates(uint32_t state, uint32_t first, uint32_t spacing) {
         lane = lane * between.multiplier + between.increment;
     }
     LaneStates states;
+#pragma GCC unroll 4
     for (int q = 0; q < 4; ++q) states.quarter[q] = vld1q_u32(lanes + 4 * q);
     return states;
 }
@@ -46,6 +47,7 @@ LaneJump laneJump(uint32_t steps) {
 }
 
 void advance(LaneStates &states, const LaneJump &jump) {
+#pragma GCC unroll 4
     for (uint32x4_t &quarter : states.quarter) quarter = vmlaq_u32(jump.increment, quarter, jump.multiplier);
 }
 
@@ -75,6 +77,7 @@ uint32x4_t weightedHigh(uint16x8_t red, uint16x8_t green, uint16x8_t blue) {
 // switches on exactly when it is above that.
 uint8x16_t channelThresholds(const LaneStates &states) {
     uint16x4_t narrowed[4];
+#pragma GCC unroll 4
     for (int q = 0; q < 4; ++q)
         narrowed[q] = vmovn_u32(quotientBy32767(vmulq_n_u32(drawsOf(states.quarter[q]), 255)));
     return vcombine_u8(vmovn_u16(vcombine_u16(narrowed[0], narrowed[1])),
@@ -102,6 +105,7 @@ void oldBWTVPixelsNeon(uint32_t *words, int32_t count) {
                                         weightedLow(redHigh, greenHigh, blueHigh),
                                         weightedHigh(redHigh, greenHigh, blueHigh)};
         uint32x4x4_t out;
+#pragma GCC unroll 4
         for (int q = 0; q < 4; ++q) {
             const uint32x4_t draws = drawsOf(states.quarter[q]);
             const uint32x4_t threshold = vmlaq_n_u32(quotientBy32767(vmulq_n_u32(draws, 26631)), draws, 7);

@@ -23,7 +23,7 @@ int convertFrameTo32(const uint8_t *source, uint32_t *destination, uint32_t fram
 // row's last word repeats its last pixel in the right half.
 int convertFrameTo16(const uint8_t *source, uint32_t *destination, uint32_t frameWidth, uint32_t frameHeight);
 
-// Fast twins for one row of frameWidth pixels (x86 builds only), reading
+// Fast twins for one row of frameWidth pixels (x86 and aarch64 builds), reading
 // nothing past its 3 x frameWidth bytes; each answers how many pixels it
 // converted from the row's start and leaves the rest to the plain
 // conversion. With AVX2: whole steps of 8 (depth 32) or 16 (depth 16)
@@ -32,5 +32,8 @@ uint32_t convertRowTo32Avx2(const uint8_t *row, uint32_t *destination, uint32_t 
 uint32_t convertRowTo16Avx2(const uint8_t *row, uint32_t *destination, uint32_t frameWidth);
 uint32_t convertRowTo32Avx512(const uint8_t *row, uint32_t *destination, uint32_t frameWidth);
 uint32_t convertRowTo16Avx512(const uint8_t *row, uint32_t *destination, uint32_t frameWidth);
+// On aarch64 (NEON, the baseline there): whole steps of 16 pixels.
+uint32_t convertRowTo32Neon(const uint8_t *row, uint32_t *destination, uint32_t frameWidth);
+uint32_t convertRowTo16Neon(const uint8_t *row, uint32_t *destination, uint32_t frameWidth);
 
 #endif

@@ -1,7 +1,7 @@
 // The two conversions of a kept frame into pixel words, with no state of
 // their own: the plain loops state them pixel by pixel, and fast twins
-// (x86/) take each row's first pixels where the processor has AVX2 or
-// AVX-512.
+// take each row's first pixels: x86/ where the processor has AVX2 or
+// AVX-512, frame_conversion_neon.cpp on every aarch64 processor.
 #include "frame_conversion.h"
 
 namespace {
@@ -42,6 +42,8 @@ const RowConversions &fastRowConversions() {
             __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
             return RowConversions{convertRowTo32Avx512, convertRowTo16Avx512};
         if (__builtin_cpu_supports("avx2")) return RowConversions{convertRowTo32Avx2, convertRowTo16Avx2};
+#elif defined(__aarch64__)
+        return RowConversions{convertRowTo32Neon, convertRowTo16Neon};
 #endif
         return RowConversions{nothingConverted, nothingConverted};
     }();

@@ -8,5 +8,7 @@ endif()
 
 set(INSTALL_GTEST OFF CACHE BOOL "Install GoogleTest")
 # Windows' own threads rather than winpthread.
-set(gtest_disable_pthreads ON CACHE BOOL "GoogleTest without pthreads")
+if(WIN32)
+  set(gtest_disable_pthreads ON CACHE BOOL "GoogleTest without pthreads")
+endif()
 add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

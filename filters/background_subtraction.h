@@ -28,6 +28,8 @@ void subtractBackgroundAboveSse2(const uint32_t *frame, const uint32_t *backgrou
                                  int32_t movingSum); // 4 pixels
 void subtractBackgroundAboveAvx2(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
                                  int32_t movingSum); // 8 pixels
+void subtractBackgroundAboveNeon(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
+                                 int32_t movingSum); // 16 pixels
 
 } // namespace mardolin
 

@@ -41,6 +41,7 @@ void fillChannelTables(ChannelTables &tables, ChannelLevels contrast, ChannelLev
 void adjustPixelsWithTables(uint32_t *words, int32_t count, const ChannelTables &tables);
 void adjustPixelsWithTablesAvx2(uint32_t *words, int32_t count, const ChannelTables &tables);   // 8 pixels
 void adjustPixelsWithTablesAvx512(uint32_t *words, int32_t count, const ChannelTables &tables); // 16 pixels
+void adjustPixelsWithTablesNeon(uint32_t *words, int32_t count, const ChannelTables &tables);   // 16 pixels
 
 } // namespace mardolin
 

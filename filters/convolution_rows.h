@@ -58,6 +58,7 @@ struct ConvolutionRowKernels {
 };
 
 extern const ConvolutionRowKernels ConvolutionRowsAvx2;
+extern const ConvolutionRowKernels ConvolutionRowsNeon;
 
 // Channel values as singles, for the fused sums of kernels whose weights
 // fusedSumsAreExact accepts.

@@ -44,6 +44,10 @@ constexpr KernelSet Avx2Kernels = {KernelLevel::Avx2, 8,
 constexpr KernelSet Avx512Kernels = {KernelLevel::Avx512, 16,
     adjustPixelsWithTablesAvx512, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx512, oldColorTVPixelsAvx512,
     &ConvolutionRowsAvx2, &FusedRowsAvx2};
+#elif MARDOLIN_NEON_KERNELS
+constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 16,
+    adjustPixelsWithTablesNeon, subtractBackgroundAboveNeon, oldBWTVPixelsNeon, oldColorTVPixelsNeon,
+    &ConvolutionRowsNeon, nullptr};
 #else
 constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 1,
     adjustPixelsWithTables, subtractBackgroundAbove, oldBWTVPixels, oldColorTVPixels, nullptr, nullptr};

@@ -1,6 +1,7 @@
 // The one place that decides which kernels the primitives run: the scalar
 // kernels that state the arithmetic, the baseline fast kernels every
-// processor of the target runs (SSE2 on x86, portable code elsewhere), the
+// processor of the target runs (SSE2 on x86, NEON on aarch64, portable code
+// elsewhere), the
 // AVX2 ones, or the AVX-512 ones (F, BW and VBMI) with AVX2 for the rest. The fastest level the processor supports is
 // picked once, at the first call; all levels give the same words.
 #ifndef MARDOLIN_KERNEL_DISPATCH_H

@@ -46,6 +46,8 @@ void oldBWTVPixelsAvx512(uint32_t *words, int32_t count);     // 16 pixels
 void oldColorTVPixelsSse2(uint32_t *words, int32_t count);    // 4 pixels
 void oldColorTVPixelsAvx2(uint32_t *words, int32_t count);    // 8 pixels
 void oldColorTVPixelsAvx512(uint32_t *words, int32_t count);  // 16 pixels
+void oldBWTVPixelsNeon(uint32_t *words, int32_t count);       // 16 pixels
+void oldColorTVPixelsNeon(uint32_t *words, int32_t count);    // 16 pixels
 
 } // namespace mardolin
 

@@ -2,7 +2,8 @@
 # Sets up, builds and runs every test: the plain build, then again under
 # AddressSanitizer with UndefinedBehaviorSanitizer, and once more under
 # ThreadSanitizer, a short run of each fuzzer (FUZZ_SECONDS a target, 30 by
-# default), the Windows compile check of the capture logic, and the Windows
+# default), the Windows compile check of the capture logic, the aarch64
+# Linux build under emulation (ARM64_TESTS=0 leaves it out), and the Windows
 # builds, x64 and 32-bit x86, under Wine (WINDOWS_TESTS=0 leaves those out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,6 +28,11 @@ if [[ -x capture/windows_compile_check.sh ]]; then
   echo "=== windows compile check ==="
   bash capture/windows_compile_check.sh
   MINGW_CXX=x86_64-w64-mingw32-g++ bash capture/windows_compile_check.sh
+fi
+
+if [[ ${ARM64_TESTS:-1} != 0 ]]; then
+  echo "=== aarch64 Linux (under QEMU) ==="
+  bash scripts/arm64/test.sh build-arm64
 fi
 
 windows_summary=""

@@ -208,6 +208,8 @@ std::vector<RowTwin> rowTwins() {
                         __builtin_cpu_supports("avx512vbmi");
     return {{"AVX2", avx2, convertRowTo32Avx2, convertRowTo16Avx2, 8, 16},
             {"AVX-512", avx512, convertRowTo32Avx512, convertRowTo16Avx512, 1, 1}};
+#elif defined(__aarch64__)
+    return {{"NEON", true, convertRowTo32Neon, convertRowTo16Neon, 16, 16}};
 #else
     return {};
 #endif

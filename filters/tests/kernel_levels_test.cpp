@@ -18,7 +18,7 @@ const double NaN = std::numeric_limits<double>::quiet_NaN();
 const double Infinity = std::numeric_limits<double>::infinity();
 
 constexpr int ScalarLevel = 0;
-constexpr int FastLevels[] = {1, 2, 3}; // baseline (SSE2 on x86), AVX2, AVX-512
+constexpr int FastLevels[] = {1, 2, 3}; // baseline (SSE2 on x86, NEON on aarch64), AVX2, AVX-512
 
 struct Shape {
     int width, height;

@@ -31,8 +31,10 @@ template <typename Kernel> struct Variant {
     Kernel kernel;
 };
 
+#if MARDOLIN_X86_KERNELS
 bool avx2() { return supportsKernelLevel(KernelLevel::Avx2); }
 bool avx512() { return supportsKernelLevel(KernelLevel::Avx512); }
+#endif
 
 size_t firstDifference(const std::vector<uint32_t> &a, const std::vector<uint32_t> &b) {
     for (size_t i = 0; i < a.size(); ++i)
@@ -50,6 +52,9 @@ std::vector<Variant<TableKernel>> tableKernels() {
 #if MARDOLIN_X86_KERNELS
     if (avx2()) variants.push_back({"AVX2", 8, adjustPixelsWithTablesAvx2});
     if (avx512()) variants.push_back({"AVX-512", 16, adjustPixelsWithTablesAvx512});
+#endif
+#if MARDOLIN_NEON_KERNELS
+    variants.push_back({"NEON", 16, adjustPixelsWithTablesNeon});
 #endif
     return variants;
 }
@@ -131,6 +136,9 @@ std::vector<Variant<SubtractionKernel>> subtractionKernels() {
     variants.push_back({"SSE2", 4, subtractBackgroundAboveSse2});
     if (avx2()) variants.push_back({"AVX2", 8, subtractBackgroundAboveAvx2});
 #endif
+#if MARDOLIN_NEON_KERNELS
+    variants.push_back({"NEON", 16, subtractBackgroundAboveNeon});
+#endif
     return variants;
 }
 
@@ -202,6 +210,10 @@ std::vector<Effect> televisionEffects() {
         effects[0].fast.push_back({"AVX-512", 16, oldBWTVPixelsAvx512});
         effects[1].fast.push_back({"AVX-512", 16, oldColorTVPixelsAvx512});
     }
+#endif
+#if MARDOLIN_NEON_KERNELS
+    effects[0].fast.push_back({"NEON", 16, oldBWTVPixelsNeon});
+    effects[1].fast.push_back({"NEON", 16, oldColorTVPixelsNeon});
 #endif
     return effects;
 }

@@ -131,30 +131,30 @@ int main(int argc, char **argv) {
     const std::string directory = host::Plugin::defaultDirectory();
     std::unique_ptr<FilterHost> filters = FilterHost::open("Mardolin", directory, &error);
     if (filters == nullptr) return fail("cannot load Mardolin: " + error);
-    std::unique_ptr<CaptureHost> capture = CaptureHost::open(filters->interpreter(), directory, &error);
+    std::unique_ptr<CaptureHost> capture =
+        CaptureHost::open(filters->interpreter(), directory, kFrameSemaphore, kPatience, &error);
     if (capture == nullptr) return fail("cannot load Pelquist: " + error);
     filters->interpreter().offerWindow(window != nullptr ? HostWord(window->id()) : kNoWindow);
     progress.end(filters->moduleName() + " and " + capture->moduleName());
 
     progress.begin("Building the capture graph");
-    if (!capture->startDecoder(kPatience))
-        return fail(std::string("the capture graph was not built: ") + demo::decoderStatusText(capture->lastError()));
-    const demo::FrameSize size = capture->frameSize();
+    if (!capture->startDecoder())
+        return fail(std::string("the capture graph was not built: ") + host::decoderStatusText(capture->lastError()));
+    const host::FrameSize size = capture->decodeSize();
     progress.end("frames of " + sizeText(size.width, size.height));
 
     progress.begin("Starting the live preview");
-    host::Interpreter &interpreter = filters->interpreter();
     if (!capture->showPreview(kPreviewLeft, kPreviewTop, kPreviewWidth, kPreviewHeight) ||
-        !capture->runWithSemaphore(kFrameSemaphore))
-        return fail(std::string("the graph does not run: ") + demo::decoderStatusText(capture->lastError()));
-    if (!interpreter.waitForSignals(kFrameSemaphore, 1, kPatience)) return fail("no frame arrived");
+        !capture->runWithFrameSemaphore())
+        return fail(std::string("the graph does not run: ") + host::decoderStatusText(capture->lastError()));
+    if (!capture->awaitFrames(1)) return fail("no frame arrived");
     progress.end("first frame in");
 
     progress.begin("Measuring " + std::to_string(options.frames) + " frames");
-    const uint64_t first = interpreter.signalCount(kFrameSemaphore);
+    const uint64_t first = capture->framesSignalled();
     const Clock::time_point measureStart = Clock::now();
     for (int frame = 1; frame <= options.frames; ++frame) {
-        if (!interpreter.waitForSignals(kFrameSemaphore, first + uint64_t(frame), kPatience))
+        if (!capture->awaitFrames(first + uint64_t(frame)))
             return fail("frames stopped after " + std::to_string(frame - 1));
         if (frame % 30 == 0 || frame == options.frames) {
             std::printf("      %d/%d frames\r", frame, options.frames);
@@ -168,9 +168,9 @@ int main(int argc, char **argv) {
     progress.end(rate);
 
     progress.begin("Capturing a frame into a 32-bit bitmap");
-    HostWord bitmap = 0;
-    if (!capture->captureNextFrame(kFrameSemaphore, kPatience, &bitmap))
-        return fail(std::string("no frame was captured: ") + demo::decoderStatusText(capture->lastError()));
+    const HostWord bitmap = capture->captureIntoNewBitmap(32);
+    if (bitmap == 0)
+        return fail(std::string("no frame was captured: ") + host::decoderStatusText(capture->lastError()));
     const demo::Picture frame = filters->pictureOf(bitmap);
     progress.end(sizeText(frame.width, frame.height));
 

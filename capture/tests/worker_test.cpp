@@ -343,7 +343,7 @@ TEST_F(CaptureTest, TheTeardownNeverOverlapsTheHostsUseOfTheGraph) {
             platform.releaseHold();
         });
         host::Plugin::Primitive primitive = plugin->primitive(c.primitive);
-        vm.prepareCall(receiver, {});
+        vm.prepareCall(receiver(), {});
         vm.stack().insert(vm.stack().end(), c.arguments.begin(), c.arguments.end());
         primitive();
         releaser.join();
@@ -378,7 +378,7 @@ TEST_F(CaptureTest, TheFrameBufferIsNeverTornOrFreedUnderACopy) {
             ASSERT_TRUE(call("primDecoderSetDecodeSize", {smallInteger(small ? 88 : 180), smallInteger(small ? 60 : 120)}));
         }
         ASSERT_TRUE(call("primDecoderRequestCapture"));
-        uint32_t size = decodeSize();
+        uint32_t size = decodeSizeWord();
         ASSERT_TRUE(copyInto(bitmap));
         std::vector<uint32_t> words = wordsOf(bitmap);
         size_t written = size_t(size >> 16) * (size & 0xFFFF);

@@ -84,6 +84,12 @@ void endStreaming(DecoderStatus status) {
     setStatus(status);
 }
 
+// An abort whose cause is a format the stream could not agree on reports
+// the media type, as a build that could not settle one does.
+bool formatRefused(LONG_PTR result) {
+    return HRESULT(result) == VFW_E_TYPE_NOT_ACCEPTED || HRESULT(result) == VFW_E_NO_ACCEPTABLE_TYPES;
+}
+
 void takeGraphEvents(IMediaEvent *events) {
     LONG code = 0;
     LONG_PTR first = 0, second = 0;
@@ -92,7 +98,7 @@ void takeGraphEvents(IMediaEvent *events) {
         if (code == EC_DEVICE_LOST && second == 0)
             endStreaming(StatusNoVideoDevice);
         else if (code == EC_ERRORABORT || code == EC_ERRORABORTEX)
-            endStreaming(StatusGraphRefused);
+            endStreaming(formatRefused(first) ? StatusMediaTypeRefused : StatusGraphRefused);
     }
 }
 

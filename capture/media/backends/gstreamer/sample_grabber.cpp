@@ -69,9 +69,9 @@ HRESULT SampleGrabber::GetConnectedMediaType(AM_MEDIA_TYPE *type) {
     const bool negotiated = current != nullptr;
     if (negotiated && (gst_caps_is_empty(upstream) || gst_caps_can_intersect(current, upstream))) {
         size = videoSizeOf(current);
-    } else if (!gst_caps_is_empty(upstream)) {
-        upstream = gst_caps_fixate(upstream);
-        size = videoSizeOf(upstream);
+    } else {
+        // Open ranges would be a guess, which the frames need not follow.
+        size = oneSizeOf(upstream);
     }
     if (current != nullptr) gst_caps_unref(current);
     gst_caps_unref(upstream);

@@ -25,8 +25,9 @@ public:
     HRESULT STDMETHODCALLTYPE SetOneShot(BOOL oneShot) override;
     HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE *type) override;
     // The negotiated size once frames flow; before that, and while a new
-    // size is on its way, the size the elements upstream now produce. A
-    // pure getter: frames flow on whatever it answers.
+    // size is on its way, the one size the elements upstream now produce,
+    // and VFW_E_NOT_CONNECTED when they leave it open. A pure getter:
+    // frames flow on whatever it answers.
     HRESULT STDMETHODCALLTYPE GetConnectedMediaType(AM_MEDIA_TYPE *type) override;
     HRESULT STDMETHODCALLTYPE SetBufferSamples(BOOL bufferThem) override;
     HRESULT STDMETHODCALLTYPE GetCurrentBuffer(LONG *, LONG *) override { return E_NOTIMPL; }

@@ -3,6 +3,7 @@
 #include "capture_graph.h"
 #include "com_ptr.h"
 #include "exclusive_lock.h"
+#include "kept_frame.h"
 #include "requests.h"
 
 namespace {
@@ -210,15 +211,7 @@ void teardownDecoder(bool forShutdownCommand) {
     releaseGraph();
     decoder.hostWindow.store(0);
     decoder.frameCallback.store(nullptr);
-    {
-        ExclusiveLock lock(decoder.frameLock);
-        if (decoder.frameBuffer != nullptr) {
-            VirtualFree(decoder.frameBuffer, 0, MEM_RELEASE);
-            decoder.frameBuffer = nullptr;
-            decoder.frameHeight.store(0);
-            decoder.frameWidth.store(0);
-        }
-    }
+    freeFrameBuffers();
     CoUninitialize();
     if (decoder.workerThread.load() != nullptr) {
         {

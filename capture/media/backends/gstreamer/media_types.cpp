@@ -52,7 +52,7 @@ HRESULT describeConnectedRgb24(const VideoSize &size, AM_MEDIA_TYPE *type) {
         format.AvgTimePerFrame = REFERENCE_TIME(10000000) * size.framesDenominator / size.framesNumerator;
     format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     format.bmiHeader.biWidth = size.width;
-    format.bmiHeader.biHeight = size.height; // positive: rows bottom-up
+    format.bmiHeader.biHeight = -size.height; // negative: rows top-down
     format.bmiHeader.biPlanes = 1;
     format.bmiHeader.biBitCount = 24;
     format.bmiHeader.biSizeImage = DWORD(rgb24Stride(size.width) * size_t(size.height));

@@ -150,6 +150,16 @@ GstCaps *sentCaps(const Camera &camera) {
     return modeCaps(modesOf(camera), "video/x-raw", camera.format.c_str());
 }
 
+// A JPEG picture's colours span the full range, as a decoder reads them;
+// the pattern is drawn in RGB and converted so, which the pattern source
+// would not do itself.
+GstCaps *jpegInputCaps(const Camera &camera) {
+    GstCaps *caps = modeCaps(modesOf(camera), "video/x-raw", camera.format.c_str());
+    for (guint index = 0; index < gst_caps_get_size(caps); ++index)
+        gst_structure_set(gst_caps_get_structure(caps, index), "colorimetry", G_TYPE_STRING, "1:4:0:0", nullptr);
+    return caps;
+}
+
 void deleteCamera(gpointer camera) { delete static_cast<Camera *>(camera); }
 
 } // namespace
@@ -173,7 +183,8 @@ GstElement *makeCameraSource(const Camera &camera) {
         made = chain(GST_BIN(bin), {pattern, capsFilter(dvInputCaps()), gst_element_factory_make("avenc_dvvideo", nullptr),
                                     capsFilter(sentCaps(camera))});
     else if (camera.output == Output::Jpeg)
-        made = chain(GST_BIN(bin), {pattern, capsFilter(modeCaps(modesOf(camera), "video/x-raw", camera.format.c_str())),
+        made = chain(GST_BIN(bin), {pattern, capsFilter(modeCaps(modesOf(camera), "video/x-raw", "BGRx")),
+                                    gst_element_factory_make("videoconvert", nullptr), capsFilter(jpegInputCaps(camera)),
                                     gst_element_factory_make("jpegenc", nullptr), capsFilter(sentCaps(camera))});
     else
         made = chain(GST_BIN(bin), {pattern, capsFilter(sentCaps(camera))});

@@ -4,6 +4,8 @@
 #include "live_capture_fixture.h"
 #include "test_pattern.h"
 
+#include <cctype>
+
 namespace livetest {
 namespace {
 
@@ -77,6 +79,46 @@ TEST_F(LiveModes, AModeThatCannotBeNegotiatedFailsTheCapture) {
         shutdownModule();
         ASSERT_TRUE(awaitWorkerEnd());
     }
+}
+
+struct WebcamCase {
+    const char *mode;
+    int tolerance; // per channel
+};
+
+void PrintTo(const WebcamCase &webcamCase, std::ostream *stream) { *stream << webcamCase.mode; }
+
+class WebcamBars : public LiveCaptureTest, public ::testing::WithParamInterface<WebcamCase> {};
+
+// The pictures captured at the sizes webcams send, in their first mode.
+TEST_P(WebcamBars, ShowInTheBitmapAtDepth32And16) {
+    virtualcamera::Camera camera;
+    ASSERT_TRUE(virtualcamera::cameraOfMode(GetParam().mode, &camera));
+    startCapture({camera});
+    const FrameSize size = decodeSize();
+    ASSERT_EQ(size, (FrameSize{camera.width, camera.height}));
+    EXPECT_EQ(barsMismatch(captureFrame(32), size.width, size.height, 32, GetParam().tolerance), "");
+    EXPECT_EQ(barsMismatch(captureFrame(16), size.width, size.height, 16, GetParam().tolerance), "");
+}
+
+// YUV rounds each channel by a few steps; JPEG, quantising the same
+// chroma again, by a few more at the bars' centres.
+INSTANTIATE_TEST_SUITE_P(Modes, WebcamBars,
+                         ::testing::Values(WebcamCase{"yuy2-1280x720@30", 8}, WebcamCase{"nv12-1280x720@30", 8},
+                                           WebcamCase{"mjpeg-1280x720@30", 16}, WebcamCase{"mjpeg-1920x1080@30", 16},
+                                           WebcamCase{"yuy2-1920x1080@30", 8}),
+                         [](const ::testing::TestParamInfo<WebcamCase> &info) {
+                             std::string name = info.param.mode;
+                             for (char &c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+// Uncompressed BGR at 720p is captured exactly.
+TEST_F(LiveModes, A720pBgrCameraIsCapturedExactly) {
+    startCapture({rawCamera("BGR", 1280, 720)});
+    EXPECT_EQ(barsMismatch(captureFrame(32), 1280, 720, 32, 0), "");
+    EXPECT_EQ(barsMismatch(captureFrame(16), 1280, 720, 16, 0), "");
 }
 
 TEST(VirtualCameraModes, ModesAreNamedByFormatSizeAndRate) {

@@ -39,12 +39,12 @@ TEST_F(CaptureTest, AFailedBuildReportsItsStepAndGivesEverythingBack) {
         {"a connected type without its format", [](Script &s) { s.formatBlockMissing = true; }, 9},
         {"the callback refused", [](Script &s) { s.failing = {Step::SetCallback}; }, 4},
         // A connected frame the buffer cannot keep: sides it cannot hold,
-        // rows top-down, 2 GiB or more (whose size wraps 32 bits from
+        // 2 GiB or more (whose size wraps 32 bits from
         // 46341 x 46341 on), or memory the system would not give.
         {"a frame 0 pixels wide", connectedAt(0, 240), 9},
         {"a frame 0 rows high", connectedAt(320, 0), 9},
         {"a negative width", connectedAt(-320, 240), 9},
-        {"a top-down frame", connectedAt(320, -240), 9},
+        {"a top-down frame beyond 16 bits", connectedAt(320, -65536), 9},
         {"the largest top-down frame", connectedAt(65535, -65535), 9},
         {"sides beyond 16 bits", connectedAt(65536, 65536), 9},
         {"a width beyond 16 bits", connectedAt(65536, 1), 9},

@@ -92,7 +92,7 @@ TEST_F(ConversionTest, TheRowOrderOfTheConnectedTypeIsFollowed) {
         script.connectedWidth = 1;
         script.connectedHeight = height;
         startRunningDecoder(script);
-        EXPECT_EQ(decodeSize(), 0x00010002u);
+        EXPECT_EQ(decodeSize(), (host::FrameSize{1, 2}));
         Frame frame;
         frame.sampleTime = 1.0;
         frame.bytes = {0x01, 0x02, 0x03, 0, 0x48, 0x50, 0x58, 0}; // A, then B, rows of 4 bytes

@@ -57,9 +57,10 @@ const float *planeOf(const SingleChannelPlanes &planes, int channel) {
     return channel == 0 ? planes.red : channel == 1 ? planes.green : planes.blue;
 }
 
-bool anyIndefinite(__m256i truncated) {
-    const __m256i indefinite = _mm256_cmpeq_epi32(truncated, _mm256_set1_epi32(static_cast<int32_t>(0x80000000u)));
-    return _mm256_movemask_epi8(indefinite) != 0;
+// Where a truncation has no 32-bit value (the instruction answers
+// 0x80000000, and so it does for exactly -2^31).
+__m256i indefiniteLanes(__m256i truncated) {
+    return _mm256_cmpeq_epi32(truncated, _mm256_set1_epi32(static_cast<int32_t>(0x80000000u)));
 }
 
 // Four quotients (S + bias) / divisor, as the plan's epilogue forms them.
@@ -81,24 +82,27 @@ template <FusedEpilogue Epilogue> __m256d quotientsOf(__m256d sums, const FusedR
     return products;
 }
 
-// The eight channel values' truncations; where one has no 32-bit truncation
-// (the instruction answers 0x80000000), the scalar kernel's own last step.
+// The eight channel values' truncations, where they have 32 bits.
 template <FusedEpilogue Epilogue> __m256i truncatedChannels(__m256 sums, const FusedRowPlan &plan) {
-    __m256i truncated;
-    if (Epilogue == FusedEpilogue::SingleProduct) {
-        truncated = _mm256_cvttps_epi32(_mm256_mul_ps(sums, _mm256_set1_ps(plan.singleReciprocal)));
-    } else {
-        const __m128i low = _mm256_cvttpd_epi32(quotientsOf<Epilogue>(_mm256_cvtps_pd(_mm256_castps256_ps128(sums)), plan));
-        const __m128i high =
-            _mm256_cvttpd_epi32(quotientsOf<Epilogue>(_mm256_cvtps_pd(_mm256_extractf128_ps(sums, 1)), plan));
-        truncated = _mm256_set_m128i(high, low);
+    if (Epilogue == FusedEpilogue::SingleProduct)
+        return _mm256_cvttps_epi32(_mm256_mul_ps(sums, _mm256_set1_ps(plan.singleReciprocal)));
+    const __m128i low = _mm256_cvttpd_epi32(quotientsOf<Epilogue>(_mm256_cvtps_pd(_mm256_castps256_ps128(sums)), plan));
+    const __m128i high =
+        _mm256_cvttpd_epi32(quotientsOf<Epilogue>(_mm256_cvtps_pd(_mm256_extractf128_ps(sums, 1)), plan));
+    return _mm256_set_m128i(high, low);
+}
+
+// For eight pixels of which one has a truncation without 32 bits: the
+// scalar kernel's own last step for all three channels. Out of line, so
+// that the sums stay in registers on the way that does not come here.
+__attribute__((noinline)) void scaledChannelsOf(const __m256 *sums, __m256i *truncated, const FusedRowPlan &plan) {
+    for (int c = 0; c < 3; ++c) {
+        alignas(32) float sum[8];
+        alignas(32) int32_t value[8];
+        _mm256_store_ps(sum, sums[c]);
+        for (int lane = 0; lane < 8; ++lane) value[lane] = scaledChannel(sum[lane], plan.divisor, plan.bias);
+        truncated[c] = _mm256_load_si256(reinterpret_cast<const __m256i *>(value));
     }
-    if (!anyIndefinite(truncated)) return truncated;
-    alignas(32) float sum[8];
-    alignas(32) int32_t value[8];
-    _mm256_store_ps(sum, sums);
-    for (int lane = 0; lane < 8; ++lane) value[lane] = scaledChannel(sum[lane], plan.divisor, plan.bias);
-    return _mm256_load_si256(reinterpret_cast<const __m256i *>(value));
 }
 
 // Alpha 255 and the channels clamped to 0..255 (saturating packs), OpaqueBlack
@@ -128,11 +132,15 @@ void fusedRowFma(const SingleChannelPlanes *const *rows, uint32_t *output, int32
             for (int g = 0; g < Groups; ++g)
                 for (int c = 0; c < 3; ++c) sums[g][c] = _mm256_fmadd_ps(neighbours(k, g, c), weight, sums[g][c]);
         }
-        for (int g = 0; g < Groups; ++g)
+        for (int g = 0; g < Groups; ++g) {
+            __m256i truncated[3];
+            for (int c = 0; c < 3; ++c) truncated[c] = truncatedChannels<Epilogue>(sums[g][c], plan);
+            const __m256i indefinite = _mm256_or_si256(
+                indefiniteLanes(truncated[0]), _mm256_or_si256(indefiniteLanes(truncated[1]), indefiniteLanes(truncated[2])));
+            if (_mm256_movemask_epi8(indefinite) != 0) scaledChannelsOf(sums[g], truncated, plan);
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(output + x + 8 * g),
-                                packedWords(truncatedChannels<Epilogue>(sums[g][0], plan),
-                                            truncatedChannels<Epilogue>(sums[g][1], plan),
-                                            truncatedChannels<Epilogue>(sums[g][2], plan)));
+                                packedWords(truncated[0], truncated[1], truncated[2]));
+        }
     }
 }
 

@@ -4,8 +4,8 @@
 // time, because the machines it runs on are shared: wall time there counts
 // other programs' turns too.
 //   speed_report RESULTS.csv CHART.png
-#include "bitmap_font.h"
 #include "picture.h"
+#include "picture_canvas.h"
 #include "png_image.h"
 
 #include <cmath>
@@ -144,7 +144,7 @@ bool drawChart(const std::vector<Work> &works, const char *path) {
     std::vector<const Work *> shown;
     for (const Work &work : works)
         if (!work.anchor.empty()) shown.push_back(&work);
-    constexpr int scale = 2, rowHeight = 3 * 22 + 14, labelWidth = 420, plotWidth = 900, top = 70, left = 20;
+    constexpr int rowHeight = 3 * 22 + 14, labelWidth = 420, plotWidth = 900, top = 70, left = 20;
     constexpr double lowest = -4, highest = 4; // log2 of the ratios at the edges
     const int width = left + labelWidth + plotWidth + 40, height = top + int(shown.size()) * rowHeight + 60;
     demo::Picture chart(width, height, demo::pixelWord(255, 255, 255));
@@ -152,41 +152,41 @@ bool drawChart(const std::vector<Work> &works, const char *path) {
                    goalInk = demo::pixelWord(210, 30, 30), anchorInk = demo::pixelWord(110, 110, 110);
     const uint32_t sizeInk[SizeCount] = {demo::pixelWord(120, 170, 220), demo::pixelWord(40, 100, 180),
                                          demo::pixelWord(15, 45, 110)};
+    const demo::Font text{15, false}, heading{17, true}, name{15, true};
     auto xOf = [&](double ratio) {
         const double position = (std::log2(ratio) - lowest) / (highest - lowest);
         return left + labelWidth + int(std::lround(std::fmin(std::fmax(position, 0.0), 1.0) * plotWidth));
     };
-    auto fill = [&](int x0, int y0, int x1, int y1, uint32_t colour) {
-        for (int y = std::max(y0, 0); y < std::min(y1, height); ++y)
-            for (int x = std::max(x0, 0); x < std::min(x1, width); ++x) chart.at(x, y) = colour;
-    };
-    demo::drawText(chart, left, 12, "CPU TIME AS A MULTIPLE OF THE ANCHOR TIME (LOG SCALE), ONE THREAD", scale, ink);
-    for (int s = 0; s < SizeCount; ++s) {
-        const int x = left + s * 260;
-        fill(x, 38, x + 16, 54, sizeInk[s]);
-        demo::drawText(chart, x + 24, 40, Sizes[s], scale, ink);
-    }
-    fill(left + 3 * 260 + 6, 36, left + 3 * 260 + 9, 56, goalInk);
-    demo::drawText(chart, left + 3 * 260 + 18, 40, "GOAL", scale, ink);
-    for (int power = int(lowest); power <= int(highest); ++power) {
-        const int x = xOf(std::exp2(power));
-        fill(x, top - 6, x + (power == 0 ? 2 : 1), height - 40, power == 0 ? ink : grid);
-        const std::string mark = power >= 0 ? std::to_string(1 << power) : "1/" + std::to_string(1 << -power);
-        demo::drawText(chart, x - demo::textWidth(mark, scale) / 2, height - 32, mark, scale, ink);
-    }
-    for (size_t row = 0; row < shown.size(); ++row) {
-        const Work &work = *shown[row];
-        const int y = top + int(row) * rowHeight;
-        demo::drawText(chart, left, y + 3 * 22 / 2 - 18, work.name, scale, ink);
-        demo::drawText(chart, left, y + 3 * 22 / 2 + 4, "VS " + work.anchor, scale, anchorInk);
+    {
+        demo::PictureCanvas canvas(chart);
+        canvas.text(left, 10, "CPU time as a multiple of the anchor's time (log scale), one thread", heading, ink);
         for (int s = 0; s < SizeCount; ++s) {
-            const double ratio = ratioOf(works, work, s);
-            if (ratio <= 0) continue;
-            const int barTop = y + s * 22, x0 = xOf(std::exp2(lowest));
-            fill(x0, barTop, xOf(ratio), barTop + 18, sizeInk[s]);
-            demo::drawText(chart, xOf(ratio) + 6, barTop + 2, formatted("%.2fx", ratio), scale, ink);
+            const int x = left + s * 260;
+            canvas.fill(x, 38, x + 16, 54, sizeInk[s]);
+            canvas.text(x + 24, 37, Sizes[s], text, ink);
         }
-        if (work.goal > 0) fill(xOf(work.goal) - 1, y - 4, xOf(work.goal) + 2, y + 3 * 22, goalInk);
+        canvas.fill(left + 3 * 260 + 6, 36, left + 3 * 260 + 9, 56, goalInk);
+        canvas.text(left + 3 * 260 + 18, 37, "goal", text, ink);
+        for (int power = int(lowest); power <= int(highest); ++power) {
+            const int x = xOf(std::exp2(power));
+            canvas.fill(x, top - 6, x + (power == 0 ? 2 : 1), height - 40, power == 0 ? ink : grid);
+            const std::string mark = power >= 0 ? std::to_string(1 << power) : "1/" + std::to_string(1 << -power);
+            canvas.text(x - demo::textWidth(mark, text) / 2, height - 34, mark, text, ink);
+        }
+        for (size_t row = 0; row < shown.size(); ++row) {
+            const Work &work = *shown[row];
+            const int y = top + int(row) * rowHeight;
+            canvas.text(left, y + 3 * 22 / 2 - 20, work.name, name, ink);
+            canvas.text(left, y + 3 * 22 / 2 + 2, "vs " + work.anchor, text, anchorInk);
+            for (int s = 0; s < SizeCount; ++s) {
+                const double ratio = ratioOf(works, work, s);
+                if (ratio <= 0) continue;
+                const int barTop = y + s * 22, x0 = xOf(std::exp2(lowest));
+                canvas.fill(x0, barTop, xOf(ratio), barTop + 18, sizeInk[s]);
+                canvas.text(xOf(ratio) + 6, barTop, formatted("%.2f\u00d7", ratio), text, ink);
+            }
+            if (work.goal > 0) canvas.fill(xOf(work.goal) - 1, y - 4, xOf(work.goal) + 2, y + 3 * 22, goalInk);
+        }
     }
     std::string error;
     if (!demo::writePng(path, chart, &error)) {

@@ -21,6 +21,13 @@ CameraSurvey surveyCameras() {
             gst_structure_free(properties);
         }
     }
+    if (survey.virtualCamera) {
+        if (GstPlugin *plugin = gst_registry_find_plugin(gst_registry_get(), "virtualcamera")) {
+            const gchar *file = gst_plugin_get_filename(plugin);
+            survey.virtualCameraPlugin = file != nullptr ? file : "";
+            gst_object_unref(plugin);
+        }
+    }
     g_list_free_full(devices, gst_object_unref);
     gst_object_unref(monitor);
     return survey;

@@ -11,6 +11,9 @@ struct CameraSurvey {
     bool found = false;
     std::string name;
     bool virtualCamera = false; // the project's virtual camera, not hardware
+    // The GStreamer plugin file that offers the virtual camera; empty when
+    // the program registered the one built into it.
+    std::string virtualCameraPlugin;
 };
 
 // GStreamer must be initialised.

@@ -151,8 +151,9 @@ int main(int argc, char **argv) {
     }
     const demo::CameraSurvey camera = demo::surveyCameras();
     if (!camera.found) return fail("no video input device, not even the virtual camera");
-    progress.end(camera.virtualCamera ? "no camera found: using the virtual camera, \"" + camera.name + "\""
-                                      : "using \"" + camera.name + "\"");
+    progress.end(!camera.virtualCamera ? "using \"" + camera.name + "\""
+                 : "no camera found: using the virtual camera, \"" + camera.name + "\", " +
+                       (camera.virtualCameraPlugin.empty() ? "built in" : "from " + camera.virtualCameraPlugin));
     if (window == nullptr) std::printf("      no display: no preview window, the capture goes on without one\n");
 
     progress.begin("Loading the plug-ins");

@@ -26,7 +26,6 @@ public:
     ~CaptureHost() override;
 
     std::string moduleName();
-    const std::string &libraryPath() const { return library_->path(); }
 
 private:
     CaptureHost(HostWord frameSemaphore, std::chrono::milliseconds patience)

@@ -1,7 +1,5 @@
 #include "contact_sheet.h"
 
-#include "bitmap_font.h"
-
 #include <algorithm>
 
 namespace demo {
@@ -10,14 +8,17 @@ namespace {
 constexpr int kMargin = 12;
 constexpr int kGap = 12;
 constexpr int kLabelPadding = 4;
-constexpr int kLineGap = 4;
-constexpr int kMaxLabelScale = 2;
+constexpr int kLineGap = 2;
 constexpr int kCheckerSize = 8;
+// Antialiased glyphs reach a pixel beyond their advance.
+constexpr int kTextInset = 1;
 constexpr uint32_t kCheckerLight = pixelWord(150, 150, 150);
 constexpr uint32_t kCheckerDark = pixelWord(100, 100, 100);
 constexpr uint32_t kFailedFill = pixelWord(96, 24, 24);
-const std::string kFailedText = "FAILED";
-const std::string kEllipsis = "..";
+const std::string kFailedText = "Failed";
+// Largest first.
+const Font kLabelFonts[] = {{17, false}, {14, false}, {11, false}};
+const Font kTitleFonts[] = {{22, true}, {17, true}, {13, true}};
 
 std::vector<std::string> linesOf(const std::string &text) {
     std::vector<std::string> lines;
@@ -28,22 +29,14 @@ std::vector<std::string> linesOf(const std::string &text) {
     return lines;
 }
 
-int lineHeight(int scale) { return textHeight(scale) + kLineGap; }
+int lineStep(const Font &font) { return lineHeight(font) + kLineGap; }
 
-int largestScaleFitting(const std::vector<std::string> &texts, int width) {
-    for (int scale = kMaxLabelScale; scale > 1; --scale) {
-        if (std::all_of(texts.begin(), texts.end(),
-                        [&](const std::string &text) { return textWidth(text, scale) <= width; }))
-            return scale;
+template <size_t N> Font largestFontFitting(const Font (&fonts)[N], const std::vector<std::string> &texts, int width) {
+    for (const Font &font : fonts) {
+        if (std::all_of(texts.begin(), texts.end(), [&](const std::string &text) { return textWidth(text, font) <= width; }))
+            return font;
     }
-    return 1;
-}
-
-std::string fitText(const std::string &text, int scale, int width) {
-    if (textWidth(text, scale) <= width) return text;
-    std::string cut = text;
-    while (!cut.empty() && textWidth(cut + kEllipsis, scale) > width) cut.pop_back();
-    return textWidth(cut + kEllipsis, scale) <= width ? cut + kEllipsis : std::string();
+    return fonts[N - 1];
 }
 
 uint32_t blend(uint32_t over, uint32_t under) {
@@ -66,12 +59,11 @@ void placePicture(Picture &sheet, const Rect &area, const Picture &picture) {
     }
 }
 
-void placeFailure(Picture &sheet, const Rect &area, int labelScale) {
+void placeFailure(Picture &sheet, const Rect &area, const Font &font) {
     fill(sheet, area, kFailedFill);
-    const int scale = textHeight(labelScale) <= area.height ? labelScale : 1;
-    const std::string text = fitText(kFailedText, scale, area.width);
-    drawText(sheet, area.x + (area.width - textWidth(text, scale)) / 2, area.y + (area.height - textHeight(scale)) / 2,
-             text, scale, kLabelColour);
+    const std::string text = fitText(kFailedText, font, area.width - 2 * kTextInset);
+    PictureCanvas(sheet).text(area.x + (area.width - textWidth(text, font)) / 2,
+                              area.y + (area.height - lineHeight(font)) / 2, text, font, kLabelColour);
 }
 } // namespace
 
@@ -91,15 +83,15 @@ SheetLayout layOutSheet(const std::string &title, const std::vector<Tile> &tiles
         }
     }
     // A sheet of failures still needs room to say so.
-    layout.cellWidth = std::max(layout.cellWidth, textWidth(kFailedText, 1));
-    layout.cellHeight = std::max(layout.cellHeight, textHeight(1));
+    layout.cellWidth = std::max(layout.cellWidth, textWidth(kFailedText, std::end(kLabelFonts)[-1]));
+    layout.cellHeight = std::max(layout.cellHeight, lineHeight(std::end(kLabelFonts)[-1]));
 
     layout.width = 2 * kMargin + layout.columns * layout.cellWidth + (layout.columns - 1) * kGap;
-    layout.labelScale = largestScaleFitting(labelLines, layout.cellWidth);
-    layout.titleScale = largestScaleFitting({title}, layout.width - 2 * kMargin);
-    layout.title = {kMargin, kMargin, layout.width - 2 * kMargin, textHeight(layout.titleScale)};
+    layout.labelFont = largestFontFitting(kLabelFonts, labelLines, layout.cellWidth);
+    layout.titleFont = largestFontFitting(kTitleFonts, {title}, layout.width - 2 * kMargin);
+    layout.title = {kMargin, kMargin, layout.width - 2 * kMargin, lineHeight(layout.titleFont)};
 
-    const int labelHeight = int(lineCount) * lineHeight(layout.labelScale) - kLineGap + 2 * kLabelPadding;
+    const int labelHeight = int(lineCount) * lineStep(layout.labelFont) - kLineGap + 2 * kLabelPadding;
     const int rowHeight = labelHeight + layout.cellHeight;
     const int gridTop = layout.title.y + layout.title.height + kGap;
     for (size_t i = 0; i < tiles.size(); ++i) {
@@ -116,19 +108,26 @@ SheetLayout layOutSheet(const std::string &title, const std::vector<Tile> &tiles
 Picture composeContactSheet(const std::string &title, const std::vector<Tile> &tiles, int columns) {
     const SheetLayout layout = layOutSheet(title, tiles, columns);
     Picture sheet(layout.width, layout.height, kSheetBackground);
-    drawText(sheet, layout.title.x, layout.title.y, fitText(title, layout.titleScale, layout.title.width),
-             layout.titleScale, kLabelColour);
-    for (size_t i = 0; i < tiles.size(); ++i) {
-        const Rect &label = layout.labels[i];
-        int y = label.y + kLabelPadding;
-        for (const std::string &line : linesOf(tiles[i].label)) {
-            drawText(sheet, label.x, y, fitText(line, layout.labelScale, label.width), layout.labelScale, kLabelColour);
-            y += lineHeight(layout.labelScale);
+    {
+        PictureCanvas canvas(sheet);
+        canvas.text(layout.title.x + kTextInset, layout.title.y,
+                    fitText(title, layout.titleFont, layout.title.width - 2 * kTextInset),
+                    layout.titleFont, kLabelColour);
+        for (size_t i = 0; i < tiles.size(); ++i) {
+            const Rect &label = layout.labels[i];
+            int y = label.y + kLabelPadding;
+            for (const std::string &line : linesOf(tiles[i].label)) {
+                canvas.text(label.x + kTextInset, y, fitText(line, layout.labelFont, label.width - 2 * kTextInset),
+                            layout.labelFont, kLabelColour);
+                y += lineStep(layout.labelFont);
+            }
         }
+    }
+    for (size_t i = 0; i < tiles.size(); ++i) {
         if (tiles[i].picture)
             placePicture(sheet, layout.pictures[i], *tiles[i].picture);
         else
-            placeFailure(sheet, layout.pictures[i], layout.labelScale);
+            placeFailure(sheet, layout.pictures[i], layout.labelFont);
     }
     return sheet;
 }

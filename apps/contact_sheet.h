@@ -3,6 +3,7 @@
 #define APPS_CONTACT_SHEET_H
 
 #include "picture.h"
+#include "picture_canvas.h"
 
 #include <optional>
 #include <string>
@@ -25,12 +26,12 @@ constexpr uint32_t kLabelColour = pixelWord(236, 236, 236);
 
 // Where everything goes. Every cell is as large as the largest picture and
 // every label strip as tall as the label with most lines; labels are drawn
-// at the largest scale that fits them all (up to 2) and a line is cut short
-// with ".." when even scale 1 is too wide.
+// at the largest of a few font sizes that fits them all, and a line is cut
+// short with "..." when even the smallest is too wide. The title likewise.
 struct SheetLayout {
     int columns = 1, rows = 0;
     int cellWidth = 0, cellHeight = 0;
-    int labelScale = 1, titleScale = 1;
+    Font labelFont, titleFont;
     int width = 0, height = 0;
     Rect title;
     std::vector<Rect> labels, pictures; // one per tile

@@ -8,7 +8,7 @@
 #include "png_image.h"
 #include "sample_picture.h"
 
-#include "plugin_loader.h"
+#include "plugin_directory.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -37,8 +37,9 @@ void printUsage(std::FILE *stream) {
     std::fprintf(stream,
                  "Usage: mardolin_demo [--input FILE.png] [--output FILE.png]\n"
                  "\n"
-                 "Loads the %s filter library from the plug-in directory (PLUGIN_DIRECTORY\n"
-                 "overrides the build's lib/), runs its eight filters on a built-in picture\n"
+                 "Loads the %s filter library from the plug-in directory (PLUGIN_DIRECTORY,\n"
+                 "else the installed folder beside bin/, else the build's lib/), runs its\n"
+                 "eight filters on a built-in picture\n"
                  "or on FILE.png (reduced to fit %dx%d), prints each filter's time and\n"
                  "writes a contact sheet of the results.\n"
                  "\n"
@@ -94,7 +95,7 @@ int main(int argc, char **argv) {
     if (!loadPicture(options, &original, &description)) return 1;
 
     const std::unique_ptr<FilterHost> filters =
-        FilterHost::open(kLibraryName, host::Plugin::defaultDirectory(), &error);
+        FilterHost::open(kLibraryName, demo::pluginDirectory(), &error);
     if (filters == nullptr) {
         std::fprintf(stderr, "mardolin_demo: cannot load %s: %s\n", kLibraryName, error.c_str());
         return 1;

@@ -6,8 +6,8 @@
 // time, because the machines it runs on are shared: wall time there counts
 // other programs' turns too.
 //   speed_report RESULTS.csv CHART.png
-#include "bitmap_font.h"
 #include "picture.h"
+#include "picture_canvas.h"
 #include "png_image.h"
 
 #include <cmath>
@@ -174,8 +174,8 @@ void printTable(const std::vector<Work> &works) {
 // (oranges), and a red tick at each level's goal.
 bool drawChart(const std::vector<Work> &works, const char *path) {
     const auto shown = levelPairs(works);
-    constexpr int scale = 2, barPitch = 22, groupHeight = SizeCount * barPitch, rowHeight = 2 * groupHeight + 22,
-                  labelWidth = 420, plotWidth = 900, top = 70, left = 20;
+    constexpr int barPitch = 22, groupHeight = SizeCount * barPitch, rowHeight = 2 * groupHeight + 22,
+                  labelWidth = 420, plotWidth = 900, top = 80, left = 20;
     constexpr double lowest = -4, highest = 4; // log2 of the ratios at the edges
     const int width = left + labelWidth + plotWidth + 40, height = top + int(shown.size()) * rowHeight + 60;
     demo::Picture chart(width, height, demo::pixelWord(255, 255, 255));
@@ -184,46 +184,47 @@ bool drawChart(const std::vector<Work> &works, const char *path) {
     const uint32_t sizeInk[2][SizeCount] = {
         {demo::pixelWord(120, 170, 220), demo::pixelWord(40, 100, 180), demo::pixelWord(15, 45, 110)},
         {demo::pixelWord(250, 190, 120), demo::pixelWord(230, 130, 40), demo::pixelWord(160, 80, 10)}};
+    const demo::Font text{15, false}, heading{17, true}, name{15, true};
     auto xOf = [&](double ratio) {
         const double position = (std::log2(ratio) - lowest) / (highest - lowest);
         return left + labelWidth + int(std::lround(std::fmin(std::fmax(position, 0.0), 1.0) * plotWidth));
     };
-    auto fill = [&](int x0, int y0, int x1, int y1, uint32_t colour) {
-        for (int y = std::max(y0, 0); y < std::min(y1, height); ++y)
-            for (int x = std::max(x0, 0); x < std::min(x1, width); ++x) chart.at(x, y) = colour;
-    };
-    demo::drawText(chart, left, 12, "CPU TIME AS A MULTIPLE OF THE ANCHOR TIME (LOG SCALE), ONE THREAD", scale, ink);
-    for (int level = 0; level < 2; ++level)
-        for (int s = 0; s < SizeCount; ++s) {
-            const int x = left + s * 220, y = 34 + level * 18;
-            fill(x, y, x + 14, y + 14, sizeInk[level][s]);
-            demo::drawText(chart, x + 20, y + 1, std::string(level == 0 ? "FASTEST " : "AVX2 ") + Sizes[s], 1, ink);
-        }
-    fill(left + 3 * 220 + 6, 36, left + 3 * 220 + 9, 66, goalInk);
-    demo::drawText(chart, left + 3 * 220 + 18, 44, "GOAL", scale, ink);
-    for (int power = int(lowest); power <= int(highest); ++power) {
-        const int x = xOf(std::exp2(power));
-        fill(x, top - 6, x + (power == 0 ? 2 : 1), height - 40, power == 0 ? ink : grid);
-        const std::string mark = power >= 0 ? std::to_string(1 << power) : "1/" + std::to_string(1 << -power);
-        demo::drawText(chart, x - demo::textWidth(mark, scale) / 2, height - 32, mark, scale, ink);
-    }
-    for (size_t row = 0; row < shown.size(); ++row) {
-        const int y = top + int(row) * rowHeight;
-        demo::drawText(chart, left, y + groupHeight - 18, shown[row].first->name, scale, ink);
-        demo::drawText(chart, left, y + groupHeight + 4, "VS " + shown[row].first->anchor, scale, anchorInk);
-        for (int level = 0; level < 2; ++level) {
-            const Work *work = level == 0 ? shown[row].first : shown[row].second;
-            if (work == nullptr) continue;
-            const int groupTop = y + level * groupHeight;
+    {
+        demo::PictureCanvas canvas(chart);
+        canvas.text(left, 10, "CPU time as a multiple of the anchor's time (log scale), one thread", heading, ink);
+        for (int level = 0; level < 2; ++level)
             for (int s = 0; s < SizeCount; ++s) {
-                const double ratio = ratioOf(works, *work, s);
-                if (ratio <= 0) continue;
-                const int barTop = groupTop + s * barPitch, x0 = xOf(std::exp2(lowest));
-                fill(x0, barTop, xOf(ratio), barTop + 18, sizeInk[level][s]);
-                demo::drawText(chart, xOf(ratio) + 6, barTop + 2, formatted("%.2fx", ratio), scale, ink);
+                const int x = left + s * 260, y = 36 + level * 20;
+                canvas.fill(x, y, x + 16, y + 16, sizeInk[level][s]);
+                canvas.text(x + 24, y - 1, std::string(level == 0 ? "fastest, " : "AVX2, ") + Sizes[s], text, ink);
             }
-            if (work->goal > 0)
-                fill(xOf(work->goal) - 1, groupTop - 2, xOf(work->goal) + 2, groupTop + groupHeight - 2, goalInk);
+        canvas.fill(left + 3 * 260 + 6, 36, left + 3 * 260 + 9, 72, goalInk);
+        canvas.text(left + 3 * 260 + 18, 45, "goal", text, ink);
+        for (int power = int(lowest); power <= int(highest); ++power) {
+            const int x = xOf(std::exp2(power));
+            canvas.fill(x, top - 6, x + (power == 0 ? 2 : 1), height - 40, power == 0 ? ink : grid);
+            const std::string mark = power >= 0 ? std::to_string(1 << power) : "1/" + std::to_string(1 << -power);
+            canvas.text(x - demo::textWidth(mark, text) / 2, height - 34, mark, text, ink);
+        }
+        for (size_t row = 0; row < shown.size(); ++row) {
+            const int y = top + int(row) * rowHeight;
+            canvas.text(left, y + groupHeight - 20, shown[row].first->name, name, ink);
+            canvas.text(left, y + groupHeight + 2, "vs " + shown[row].first->anchor, text, anchorInk);
+            for (int level = 0; level < 2; ++level) {
+                const Work *work = level == 0 ? shown[row].first : shown[row].second;
+                if (work == nullptr) continue;
+                const int groupTop = y + level * groupHeight;
+                for (int s = 0; s < SizeCount; ++s) {
+                    const double ratio = ratioOf(works, *work, s);
+                    if (ratio <= 0) continue;
+                    const int barTop = groupTop + s * barPitch, x0 = xOf(std::exp2(lowest));
+                    canvas.fill(x0, barTop, xOf(ratio), barTop + 18, sizeInk[level][s]);
+                    canvas.text(xOf(ratio) + 6, barTop, formatted("%.2f\u00d7", ratio), text, ink);
+                }
+                if (work->goal > 0)
+                    canvas.fill(xOf(work->goal) - 1, groupTop - 2, xOf(work->goal) + 2, groupTop + groupHeight - 2,
+                                goalInk);
+            }
         }
     }
     std::string error;

@@ -97,10 +97,8 @@ public:
     std::vector<uint32_t> wordsOf(HostWord bitmap);
 
     Interpreter &interpreter() { return *vm_; }
-    Plugin &plugin() { return *plugin_; }
     HostWord receiver() const { return receiver_; }
     HostWord frameSemaphore() const { return frameSemaphore_; }
-    std::chrono::milliseconds patience() const { return patience_; }
 
 protected:
     // Told about every primitive call: whether the primitive is exported

@@ -22,6 +22,9 @@ echo "Creating a clean Debian 12 root in $root (once)"
 debootstrap --variant=minbase --components=main bookworm "$root" "$mirror" >"$root.log" 2>&1 ||
   { tail -n 30 "$root.log" >&2; exit 1; }
 rm -f "$root.log"
+# Package lists kept in the root, so that a copy installs without fetching them.
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+chroot "$root" apt-get update -qq >/dev/null
 # Nothing installed into a copy may start a service.
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
 chmod +x "$root/usr/sbin/policy-rc.d"

@@ -101,18 +101,24 @@ struct Figures {
     double inBitmapMs[2] = {0, 0};   // from the request to the frame in the bitmap
 };
 
-// The recording started when both sides started; a frame's latency is
-// its arrival less its send, paired in order, as one streaming thread
-// carries each frame from the camera to the end of the path.
+// A frame's latency is its arrival less its send. One streaming thread
+// carries each frame from the camera to the end of the path before the
+// camera sends the next, so each send pairs with the first arrival after
+// it; a frame still on its way when recording began arrives before the
+// first send recorded, and is passed over.
 void latencies(const std::vector<int64_t> &sent, const std::vector<int64_t> &arrived, Figures *figures) {
     std::vector<double> delays;
-    size_t count = std::min(sent.size(), arrived.size());
-    for (size_t i = 0; i < count; ++i) delays.push_back(double(arrived[i] - sent[i]) * 1e-6);
-    if (delays.empty() || sent.size() > arrived.size() + 2) return; // frames lost on the way: no pairing
+    size_t next = 0;
+    for (int64_t send : sent) {
+        while (next < arrived.size() && arrived[next] < send) ++next;
+        if (next == arrived.size()) break;
+        delays.push_back(double(arrived[next++] - send) * 1e-6);
+    }
+    if (delays.empty() || delays.size() + 2 < sent.size()) return; // frames lost on the way: no pairing
     std::sort(delays.begin(), delays.end());
     figures->latencyMedianMs = delays[delays.size() / 2];
     figures->latencyP95Ms = delays[delays.size() * 95 / 100];
-    figures->latencyKnown = delays.front() >= 0;
+    figures->latencyKnown = true;
 }
 
 // Counts, CPU and latency over the window, for a path already streaming.

@@ -65,8 +65,7 @@ void freeMediaTypeContents(AM_MEDIA_TYPE &type) {
 
 bool usableFrameSide(LONG side) { return side > 0 && side <= kLargestFrameSide; }
 
-// A size the buffer can hold; a negative height gives the height of a
-// frame whose rows are top-down.
+// Sides the buffer can hold.
 bool holdableFrame(LONG width, LONG height) {
     return usableFrameSide(width) && usableFrameSide(height) &&
            frameBufferBytes(width, height) <= kLargestFrameBufferBytes;
@@ -208,7 +207,8 @@ int allocateFrameBuffer() {
     }
     const BITMAPINFOHEADER &header = reinterpret_cast<const VIDEOINFOHEADER *>(connected.pbFormat)->bmiHeader;
     LONG width = header.biWidth;
-    // A negative height, as RGB types give it, means rows top-down.
+    // A negative height, as RGB types give it, means rows top-down; one
+    // beyond 16 bits is refused below, and never negated.
     const bool rowsTopDown = header.biHeight < 0 && header.biHeight > -kLargestFrameSide - 1;
     LONG height = rowsTopDown ? -header.biHeight : header.biHeight;
     freeMediaTypeContents(connected);

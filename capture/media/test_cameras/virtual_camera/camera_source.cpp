@@ -3,6 +3,8 @@
 // sends it.
 #include "camera_provider.h"
 
+#include <atomic>
+#include <ctime>
 #include <map>
 #include <mutex>
 
@@ -25,6 +27,20 @@ GstElement *capsFilter(GstCaps *caps) {
     return filter;
 }
 
+std::atomic<uint64_t> sent{0};
+std::atomic<bool> recording{false};
+std::mutex sendTimesMutex;
+std::vector<int64_t> sendTimes;
+
+void noteFrameSent() {
+    sent.fetch_add(1, std::memory_order_relaxed);
+    if (!recording.load(std::memory_order_relaxed)) return;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    std::lock_guard<std::mutex> lock(sendTimesMutex);
+    sendTimes.push_back(int64_t(now.tv_sec) * 1000000000 + now.tv_nsec);
+}
+
 std::mutex mishapMutex;
 std::map<std::string, Mishap> struck; // by camera name
 
@@ -45,6 +61,7 @@ GError *errorOf(Mishap mishap) {
 GstPadProbeReturn watchFrame(GstPad *pad, GstPadProbeInfo *, gpointer data) {
     auto *watch = static_cast<SourceWatch *>(data);
     if (watch->reported) return GST_PAD_PROBE_DROP;
+    noteFrameSent();
     Mishap mishap;
     {
         std::lock_guard<std::mutex> lock(mishapMutex);
@@ -202,6 +219,17 @@ GstElement *makeCameraSource(const Camera &camera) {
     gst_object_unref(inner);
     gst_object_unref(output);
     return bin;
+}
+
+uint64_t framesSent() { return sent.load(); }
+
+void recordSendTimes(bool on) { recording.store(on); }
+
+std::vector<int64_t> takeSendTimes() {
+    std::vector<int64_t> taken;
+    std::lock_guard<std::mutex> lock(sendTimesMutex);
+    taken.swap(sendTimes);
+    return taken;
 }
 
 void strikeCamera(const std::string &name, Mishap mishap) {

@@ -7,6 +7,7 @@
 #ifndef CAPTURE_VIRTUAL_CAMERA_H
 #define CAPTURE_VIRTUAL_CAMERA_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,13 @@ enum class Mishap {
 // later, reports the mishap on its pipeline's bus at its next frame and
 // sends no frame after it. offerCameras forgets it. Any thread.
 void strikeCamera(const std::string &name, Mishap mishap);
+
+// For benchmarks: the frames every camera's source has sent so far, and,
+// while recording, the CLOCK_MONOTONIC time in nanoseconds at which each
+// left its source, in order. Any thread.
+uint64_t framesSent();
+void recordSendTimes(bool on);
+std::vector<int64_t> takeSendTimes();
 
 // Replaces the cameras the in-process provider offers from the next
 // device probe on; an empty list offers none. Forgets every mishap.

@@ -19,6 +19,7 @@ public:
     DemoWindow &operator=(const DemoWindow &) = delete;
 
     unsigned long id() const { return window_; }
+    Display *display() const { return display_; }
     // Shows what the demo is doing in the title bar, and takes in the
     // server's events meanwhile.
     void setTitle(const std::string &title);

@@ -1,6 +1,8 @@
 // Reads the benchmark's CSV output (run with repetitions, so it holds
 // medians) and prints a Markdown table of each work's median CPU time beside
-// its ratio to its anchor, then draws the ratios as a bar chart PNG. CPU
+// its ratio to its anchor, at the fastest level and at the AVX2 level (the
+// work of the same name with "_avx2") side by side, then draws the ratios
+// as a bar chart PNG. CPU
 // time, because the machines it runs on are shared: wall time there counts
 // other programs' turns too.
 //   speed_report RESULTS.csv CHART.png
@@ -113,45 +115,75 @@ std::string formatted(const char *format, double value) {
     return text;
 }
 
-void printTable(const std::vector<Work> &works) {
-    std::printf("| Work | Anchor | Goal at 1920x1080 |");
-    for (const char *size : Sizes) std::printf(" %s ms (ratio) |", size);
-    std::printf("\n|---|---|---|---|---|---|\n");
-    for (const Work &work : works) {
-        if (work.anchor.empty()) continue;
-        const double goalRatio = ratioOf(works, work, GoalSize);
-        std::string goal = work.goal > 0 ? formatted("≤ %.2f×", work.goal) : "";
-        if (work.goal > 0 && goalRatio > 0) goal += goalRatio <= work.goal ? " met" : " **not met**";
-        std::printf("| %s | %s | %s |", work.name.c_str(), work.anchor.c_str(), goal.c_str());
-        for (int s = 0; s < SizeCount; ++s) {
-            const double ratio = ratioOf(works, work, s);
-            std::printf(" %s%s |", formatted("%.2f", work.milliseconds[s]).c_str(),
-                        ratio > 0 ? formatted(" (%.2f×)", ratio).c_str() : " (no anchor)");
+const std::string Avx2Suffix = "_avx2";
+
+bool isAvx2Twin(const Work &work) {
+    return work.name.size() > Avx2Suffix.size() &&
+           work.name.compare(work.name.size() - Avx2Suffix.size(), Avx2Suffix.size(), Avx2Suffix) == 0;
+}
+
+// The works timed against an anchor at the fastest level, each with its
+// AVX2 twin (null when not measured).
+std::vector<std::pair<const Work *, const Work *>> levelPairs(const std::vector<Work> &works) {
+    std::vector<std::pair<const Work *, const Work *>> pairs;
+    for (const Work &work : works)
+        if (!work.anchor.empty() && !isAvx2Twin(work)) pairs.emplace_back(&work, find(works, work.name + Avx2Suffix));
+    return pairs;
+}
+
+std::string goalText(const std::vector<Work> &works, const Work *work) {
+    if (work == nullptr || work->goal <= 0) return "–";
+    const double ratio = ratioOf(works, *work, GoalSize);
+    std::string goal = formatted("≤ %.2f×", work->goal);
+    if (ratio > 0) goal += ratio <= work->goal ? " met" : " **not met**";
+    return goal;
+}
+
+std::string timesText(const std::vector<Work> &works, const Work *work) {
+    std::string text;
+    for (int s = 0; s < SizeCount; ++s) {
+        std::string cell = "–";
+        if (work != nullptr) {
+            const double ratio = ratioOf(works, *work, s);
+            cell = formatted("%.2f", work->milliseconds[s]) + (ratio > 0 ? formatted(" (%.2f×)", ratio) : " (no anchor)");
         }
-        std::printf("\n");
+        text += " " + cell + " |";
     }
+    return text;
+}
+
+void printTable(const std::vector<Work> &works) {
+    std::printf("| Work | Anchor | Goal at 1920x1080, fastest level | Goal at 1920x1080, AVX2 level |");
+    for (const char *level : {"fastest", "AVX2"})
+        for (const char *size : Sizes) std::printf(" %s %s ms (ratio) |", level, size);
+    std::printf("\n|---|---|---|---|---|---|---|---|---|---|\n");
+    for (const auto &[best, avx2] : levelPairs(works))
+        std::printf("| %s | %s | %s | %s |%s%s\n", best->name.c_str(), best->anchor.c_str(),
+                    goalText(works, best).c_str(), goalText(works, avx2).c_str(), timesText(works, best).c_str(),
+                    timesText(works, avx2).c_str());
     for (const Work &work : works) {
         if (!work.anchor.empty()) continue;
-        std::printf("| %s | (anchor) | |", work.name.c_str());
+        std::printf("| %s | (anchor) | | |", work.name.c_str());
         for (int s = 0; s < SizeCount; ++s) std::printf(" %s |", formatted("%.2f", work.milliseconds[s]).c_str());
-        std::printf("\n");
+        std::printf(" | | |\n");
     }
 }
 
 // Horizontal bars of the ratio to the anchor on a log2 axis from 1/16 to 16,
-// one bar per size and a red tick at the goal.
+// one bar per size at the fastest level (blues), then at the AVX2 level
+// (oranges), and a red tick at each level's goal.
 bool drawChart(const std::vector<Work> &works, const char *path) {
-    std::vector<const Work *> shown;
-    for (const Work &work : works)
-        if (!work.anchor.empty()) shown.push_back(&work);
-    constexpr int scale = 2, rowHeight = 3 * 22 + 14, labelWidth = 420, plotWidth = 900, top = 70, left = 20;
+    const auto shown = levelPairs(works);
+    constexpr int scale = 2, barPitch = 22, groupHeight = SizeCount * barPitch, rowHeight = 2 * groupHeight + 22,
+                  labelWidth = 420, plotWidth = 900, top = 70, left = 20;
     constexpr double lowest = -4, highest = 4; // log2 of the ratios at the edges
     const int width = left + labelWidth + plotWidth + 40, height = top + int(shown.size()) * rowHeight + 60;
     demo::Picture chart(width, height, demo::pixelWord(255, 255, 255));
     const uint32_t ink = demo::pixelWord(20, 20, 20), grid = demo::pixelWord(205, 205, 205),
                    goalInk = demo::pixelWord(210, 30, 30), anchorInk = demo::pixelWord(110, 110, 110);
-    const uint32_t sizeInk[SizeCount] = {demo::pixelWord(120, 170, 220), demo::pixelWord(40, 100, 180),
-                                         demo::pixelWord(15, 45, 110)};
+    const uint32_t sizeInk[2][SizeCount] = {
+        {demo::pixelWord(120, 170, 220), demo::pixelWord(40, 100, 180), demo::pixelWord(15, 45, 110)},
+        {demo::pixelWord(250, 190, 120), demo::pixelWord(230, 130, 40), demo::pixelWord(160, 80, 10)}};
     auto xOf = [&](double ratio) {
         const double position = (std::log2(ratio) - lowest) / (highest - lowest);
         return left + labelWidth + int(std::lround(std::fmin(std::fmax(position, 0.0), 1.0) * plotWidth));
@@ -161,13 +193,14 @@ bool drawChart(const std::vector<Work> &works, const char *path) {
             for (int x = std::max(x0, 0); x < std::min(x1, width); ++x) chart.at(x, y) = colour;
     };
     demo::drawText(chart, left, 12, "CPU TIME AS A MULTIPLE OF THE ANCHOR TIME (LOG SCALE), ONE THREAD", scale, ink);
-    for (int s = 0; s < SizeCount; ++s) {
-        const int x = left + s * 260;
-        fill(x, 38, x + 16, 54, sizeInk[s]);
-        demo::drawText(chart, x + 24, 40, Sizes[s], scale, ink);
-    }
-    fill(left + 3 * 260 + 6, 36, left + 3 * 260 + 9, 56, goalInk);
-    demo::drawText(chart, left + 3 * 260 + 18, 40, "GOAL", scale, ink);
+    for (int level = 0; level < 2; ++level)
+        for (int s = 0; s < SizeCount; ++s) {
+            const int x = left + s * 220, y = 34 + level * 18;
+            fill(x, y, x + 14, y + 14, sizeInk[level][s]);
+            demo::drawText(chart, x + 20, y + 1, std::string(level == 0 ? "FASTEST " : "AVX2 ") + Sizes[s], 1, ink);
+        }
+    fill(left + 3 * 220 + 6, 36, left + 3 * 220 + 9, 66, goalInk);
+    demo::drawText(chart, left + 3 * 220 + 18, 44, "GOAL", scale, ink);
     for (int power = int(lowest); power <= int(highest); ++power) {
         const int x = xOf(std::exp2(power));
         fill(x, top - 6, x + (power == 0 ? 2 : 1), height - 40, power == 0 ? ink : grid);
@@ -175,18 +208,23 @@ bool drawChart(const std::vector<Work> &works, const char *path) {
         demo::drawText(chart, x - demo::textWidth(mark, scale) / 2, height - 32, mark, scale, ink);
     }
     for (size_t row = 0; row < shown.size(); ++row) {
-        const Work &work = *shown[row];
         const int y = top + int(row) * rowHeight;
-        demo::drawText(chart, left, y + 3 * 22 / 2 - 18, work.name, scale, ink);
-        demo::drawText(chart, left, y + 3 * 22 / 2 + 4, "VS " + work.anchor, scale, anchorInk);
-        for (int s = 0; s < SizeCount; ++s) {
-            const double ratio = ratioOf(works, work, s);
-            if (ratio <= 0) continue;
-            const int barTop = y + s * 22, x0 = xOf(std::exp2(lowest));
-            fill(x0, barTop, xOf(ratio), barTop + 18, sizeInk[s]);
-            demo::drawText(chart, xOf(ratio) + 6, barTop + 2, formatted("%.2fx", ratio), scale, ink);
+        demo::drawText(chart, left, y + groupHeight - 18, shown[row].first->name, scale, ink);
+        demo::drawText(chart, left, y + groupHeight + 4, "VS " + shown[row].first->anchor, scale, anchorInk);
+        for (int level = 0; level < 2; ++level) {
+            const Work *work = level == 0 ? shown[row].first : shown[row].second;
+            if (work == nullptr) continue;
+            const int groupTop = y + level * groupHeight;
+            for (int s = 0; s < SizeCount; ++s) {
+                const double ratio = ratioOf(works, *work, s);
+                if (ratio <= 0) continue;
+                const int barTop = groupTop + s * barPitch, x0 = xOf(std::exp2(lowest));
+                fill(x0, barTop, xOf(ratio), barTop + 18, sizeInk[level][s]);
+                demo::drawText(chart, xOf(ratio) + 6, barTop + 2, formatted("%.2fx", ratio), scale, ink);
+            }
+            if (work->goal > 0)
+                fill(xOf(work->goal) - 1, groupTop - 2, xOf(work->goal) + 2, groupTop + groupHeight - 2, goalInk);
         }
-        if (work.goal > 0) fill(xOf(work.goal) - 1, y - 4, xOf(work.goal) + 2, y + 3 * 22, goalInk);
     }
     std::string error;
     if (!demo::writePng(path, chart, &error)) {

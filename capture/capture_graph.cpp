@@ -3,6 +3,7 @@
 #include "com_ptr.h"
 #include "exclusive_lock.h"
 #include "grabber_callback.h"
+#include "kept_frame.h"
 
 namespace {
 
@@ -64,7 +65,8 @@ void freeMediaTypeContents(AM_MEDIA_TYPE &type) {
 
 bool usableFrameSide(LONG side) { return side > 0 && side <= kLargestFrameSide; }
 
-// Rows bottom-up (a positive height) of a size the buffer can hold.
+// A size the buffer can hold; a negative height gives the height of a
+// frame whose rows are top-down.
 bool holdableFrame(LONG width, LONG height) {
     return usableFrameSide(width) && usableFrameSide(height) &&
            frameBufferBytes(width, height) <= kLargestFrameBufferBytes;
@@ -206,20 +208,16 @@ int allocateFrameBuffer() {
     }
     const BITMAPINFOHEADER &header = reinterpret_cast<const VIDEOINFOHEADER *>(connected.pbFormat)->bmiHeader;
     LONG width = header.biWidth;
-    LONG height = header.biHeight;
+    // A negative height, as RGB types give it, means rows top-down.
+    const bool rowsTopDown = header.biHeight < 0 && header.biHeight > -kLargestFrameSide - 1;
+    LONG height = rowsTopDown ? -header.biHeight : header.biHeight;
     freeMediaTypeContents(connected);
 
-    ExclusiveLock lock(decoder.frameLock);
-    if (decoder.frameBuffer != nullptr) {
-        VirtualFree(decoder.frameBuffer, 0, MEM_RELEASE);
-        decoder.frameBuffer = nullptr;
-    }
+    bool allocated = false;
     if (holdableFrame(width, height))
-        decoder.frameBuffer = static_cast<BYTE *>(
-            VirtualAlloc(nullptr, SIZE_T(frameBufferBytes(width, height)), MEM_COMMIT, PAGE_READWRITE));
-    bool allocated = decoder.frameBuffer != nullptr;
-    decoder.frameWidth.store(allocated ? width : 0);
-    decoder.frameHeight.store(allocated ? height : 0);
+        allocated = replaceFrameBuffers(width, height, rowsTopDown);
+    else
+        freeFrameBuffers();
     // A frame it cannot keep makes the connected type one it cannot take.
     setStatus(allocated ? StatusSuccess : StatusMediaTypeRefused);
     return allocated ? 1 : 0;

@@ -58,9 +58,14 @@ struct DecoderState {
     std::atomic<ISampleGrabber *> grabber; // released only under graphLock
     GrabberCallbackObject GrabberCallback;
     CallbackTable callbackTable;
-    BYTE *frameBuffer; // read, written, replaced and freed only under frameLock
-    std::atomic<int32_t> frameWidth;  // written only under frameLock
-    std::atomic<int32_t> frameHeight; // written only under frameLock
+    // The kept frame and the one the next capture fills (kept_frame.h);
+    // the pointers are read and swapped only under frameLock.
+    BYTE *frameBuffer;
+    BYTE *spareFrameBuffer;
+    BYTE *frameBeingRead; // the buffer a conversion reads, or null
+    std::atomic<int32_t> frameWidth;  // written only under all three frame locks
+    std::atomic<int32_t> frameHeight; // written only under all three frame locks
+    std::atomic<int32_t> frameRowsTopDown; // 1: the first row in memory is the top one
     std::atomic<int32_t> captureRequested;
     std::atomic<FrameCallback> frameCallback;
     std::atomic<HostWord> frameSemaphoreIndex;
@@ -69,9 +74,12 @@ struct DecoderState {
     std::atomic<int32_t> windowReady;
     LONG renderLeft, renderTop, renderWidth, renderHeight; // host thread only
 
-    // The frame buffer, its sizes and its bytes, against a copy, a
-    // conversion, a replacement and a release on different threads.
+    // The frame buffers' pointers, held for a few instructions at a time.
     SRWLOCK frameLock;
+    // Held while a capture is copied, and while a conversion reads, so
+    // that a replacement or a release of the buffers waits for them.
+    SRWLOCK frameCopyLock;
+    SRWLOCK frameReadLock;
     // The graph's objects, against the teardown releasing them while the
     // host thread configures the window or the decode size.
     SRWLOCK graphLock;

@@ -16,12 +16,19 @@ inline size_t rgb24RowStride(uint32_t frameWidth) { return (size_t(frameWidth) *
 // a bitmap smaller than the frame, another depth, or too few words.
 int copyLastFrameInto(uint32_t *bits, HostWord width, HostWord height, HostWord depth, size_t capacity);
 
-// Bottom-up RGB24 source rows into top-down pixel words; always 1.
-// Depth 32: one 0xFFRRGGBB word a pixel.
+// The order of a frame's rows in memory.
+enum class RowOrder { BottomUp, TopDown };
+
+// RGB24 source rows, bottom-up unless told otherwise, into top-down pixel
+// words; always 1. Depth 32: one 0xFFRRGGBB word a pixel.
 int convertFrameTo32(const uint8_t *source, uint32_t *destination, uint32_t frameWidth, uint32_t frameHeight);
+int convertFrameTo32(const uint8_t *source, uint32_t *destination, uint32_t frameWidth, uint32_t frameHeight,
+                     RowOrder order);
 // Depth 16: two 15-bit pixels a word, the left one high, none 0; an odd
 // row's last word repeats its last pixel in the right half.
 int convertFrameTo16(const uint8_t *source, uint32_t *destination, uint32_t frameWidth, uint32_t frameHeight);
+int convertFrameTo16(const uint8_t *source, uint32_t *destination, uint32_t frameWidth, uint32_t frameHeight,
+                     RowOrder order);
 
 // Fast twins for one row of frameWidth pixels (x86 and aarch64 builds), reading
 // nothing past its 3 x frameWidth bytes; each answers how many pixels it

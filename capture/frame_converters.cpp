@@ -16,8 +16,9 @@ uint32_t packPixel15(const uint8_t *bgr) {
     return packed == 0 ? 1 : packed;
 }
 
-const uint8_t *sourceRow(const uint8_t *source, uint32_t frameWidth, uint32_t frameHeight, uint32_t y) {
-    return source + rgb24RowStride(frameWidth) * (frameHeight - 1 - y);
+// The picture's row y, counted from the top.
+const uint8_t *sourceRow(const uint8_t *source, uint32_t frameWidth, uint32_t frameHeight, uint32_t y, RowOrder order) {
+    return source + rgb24RowStride(frameWidth) * (order == RowOrder::TopDown ? y : frameHeight - 1 - y);
 }
 
 // A fast twin converts a row's first pixels and answers how many.
@@ -53,9 +54,14 @@ const RowConversions &fastRowConversions() {
 } // namespace
 
 int convertFrameTo32(const uint8_t *source, uint32_t *destination, uint32_t frameWidth, uint32_t frameHeight) {
+    return convertFrameTo32(source, destination, frameWidth, frameHeight, RowOrder::BottomUp);
+}
+
+int convertFrameTo32(const uint8_t *source, uint32_t *destination, uint32_t frameWidth, uint32_t frameHeight,
+                     RowOrder order) {
     const RowConversion fast = fastRowConversions().to32;
     for (uint32_t y = 0; y < frameHeight; ++y) {
-        const uint8_t *row = sourceRow(source, frameWidth, frameHeight, y);
+        const uint8_t *row = sourceRow(source, frameWidth, frameHeight, y, order);
         for (uint32_t x = fast(row, destination, frameWidth); x < frameWidth; ++x)
             destination[x] = packPixel32(row + 3 * x);
         destination += frameWidth;
@@ -64,9 +70,14 @@ int convertFrameTo32(const uint8_t *source, uint32_t *destination, uint32_t fram
 }
 
 int convertFrameTo16(const uint8_t *source, uint32_t *destination, uint32_t frameWidth, uint32_t frameHeight) {
+    return convertFrameTo16(source, destination, frameWidth, frameHeight, RowOrder::BottomUp);
+}
+
+int convertFrameTo16(const uint8_t *source, uint32_t *destination, uint32_t frameWidth, uint32_t frameHeight,
+                     RowOrder order) {
     const RowConversion fast = fastRowConversions().to16;
     for (uint32_t y = 0; y < frameHeight; ++y) {
-        const uint8_t *row = sourceRow(source, frameWidth, frameHeight, y);
+        const uint8_t *row = sourceRow(source, frameWidth, frameHeight, y, order);
         // The fast twin stops at an even pixel, the start of a word.
         for (uint32_t x = fast(row, destination, frameWidth); x < frameWidth; x += 2) {
             uint32_t right = x + 1 < frameWidth ? x + 1 : x;

@@ -1,9 +1,6 @@
 #include "grabber_callback.h"
 
-#include "exclusive_lock.h"
-
-#include <algorithm>
-#include <cstring>
+#include "kept_frame.h"
 
 namespace {
 
@@ -27,18 +24,9 @@ HRESULT STDMETHODCALLTYPE SampleCB(GrabberCallbackObject *, double, IMediaSample
 
 // Streaming thread. Keeps the frame when a capture was requested, copying
 // no more than the buffer holds and nothing when there is no buffer, then
-// hands the sample time on. The lock is taken only for a capture, so the
-// usual frame costs one flag test.
+// hands the sample time on. The usual frame costs one flag test.
 HRESULT STDMETHODCALLTYPE BufferCB(GrabberCallbackObject *, double sampleTime, BYTE *buffer, LONG length) {
-    if (decoder.captureRequested.load() != 0) {
-        {
-            ExclusiveLock lock(decoder.frameLock);
-            uint64_t capacity = frameBufferBytes(decoder.frameWidth.load(), decoder.frameHeight.load());
-            if (decoder.frameBuffer != nullptr && buffer != nullptr && length > 0)
-                std::memcpy(decoder.frameBuffer, buffer, size_t(std::min(uint64_t(length), capacity)));
-        }
-        decoder.captureRequested.store(0);
-    }
+    if (decoder.captureRequested.load() != 0 && keepFrame(buffer, length)) decoder.captureRequested.store(0);
     if (FrameCallback callback = decoder.frameCallback.load()) callback(sampleTime);
     return S_OK;
 }

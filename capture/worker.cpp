@@ -3,6 +3,7 @@
 #include "capture_graph.h"
 #include "com_ptr.h"
 #include "exclusive_lock.h"
+#include "kept_frame.h"
 #include "requests.h"
 
 namespace {
@@ -84,6 +85,12 @@ void endStreaming(DecoderStatus status) {
     setStatus(status);
 }
 
+// An abort whose cause is a format the stream could not agree on reports
+// the media type, as a build that could not settle one does.
+bool formatRefused(LONG_PTR result) {
+    return HRESULT(result) == VFW_E_TYPE_NOT_ACCEPTED || HRESULT(result) == VFW_E_NO_ACCEPTABLE_TYPES;
+}
+
 void takeGraphEvents(IMediaEvent *events) {
     LONG code = 0;
     LONG_PTR first = 0, second = 0;
@@ -92,7 +99,7 @@ void takeGraphEvents(IMediaEvent *events) {
         if (code == EC_DEVICE_LOST && second == 0)
             endStreaming(StatusNoVideoDevice);
         else if (code == EC_ERRORABORT || code == EC_ERRORABORTEX)
-            endStreaming(StatusGraphRefused);
+            endStreaming(formatRefused(first) ? StatusMediaTypeRefused : StatusGraphRefused);
     }
 }
 
@@ -204,15 +211,7 @@ void teardownDecoder(bool forShutdownCommand) {
     releaseGraph();
     decoder.hostWindow.store(0);
     decoder.frameCallback.store(nullptr);
-    {
-        ExclusiveLock lock(decoder.frameLock);
-        if (decoder.frameBuffer != nullptr) {
-            VirtualFree(decoder.frameBuffer, 0, MEM_RELEASE);
-            decoder.frameBuffer = nullptr;
-            decoder.frameHeight.store(0);
-            decoder.frameWidth.store(0);
-        }
-    }
+    freeFrameBuffers();
     CoUninitialize();
     if (decoder.workerThread.load() != nullptr) {
         {

@@ -29,6 +29,14 @@ void convolveColumnsFrom(int32_t size, int32_t firstColumn, const uint32_t *sour
 // bias added and divided by the divisor in double precision, truncated.
 int32_t scaledChannel(float sum, double divisor, double bias);
 
+// Whether one single-precision fused multiply-add per step, N x K + S
+// rounded once, gives the pass's own steps (double product and sum, then
+// rounded to single precision) for every picture: every weight finite, and
+// every exact step sum a multiple of 2^L (L the exponent of the lowest set
+// bit over the non-zero weights) below 2^(L+53), so that double precision
+// holds it exactly and the single rounding is the same.
+bool fusedSumsAreExact(const float *weights, int32_t count);
+
 // Weights that are integers of at most 127 in magnitude once multiplied by
 // 2^shift, whose magnitudes add up to at most 64: then no step of the
 // single-precision sum rounds, a channel's sum is the integer sum of

@@ -60,11 +60,61 @@ struct ConvolutionRowKernels {
 extern const ConvolutionRowKernels ConvolutionRowsAvx2;
 extern const ConvolutionRowKernels ConvolutionRowsNeon;
 
+// Channel values as singles, for the fused sums of kernels whose weights
+// fusedSumsAreExact accepts.
+struct SingleChannelPlanes {
+    float red[RowEntries];
+    float green[RowEntries];
+    float blue[RowEntries];
+};
+
+// How the fused kernels take a sum S to its quotient (S + bias) / divisor.
+// Each but the last gives the quotient's truncation exactly:
+enum class FusedEpilogue : int32_t {
+    // bias +-0 and a divisor 2^k whose reciprocal is a normal single: S x
+    // 2^-k in single precision is exact wherever its truncation is not 0.
+    SingleProduct,
+    // a divisor 2^k whose reciprocal is a normal double: (S + bias) x 2^-k
+    // is the quotient itself.
+    DoubleProduct,
+    // a divisor with a normal reciprocal: the product with it lies within
+    // 2^-50 of the quotient, relatively; where an integer other than 0 lies
+    // that close, the step divides instead.
+    CheckedProduct,
+    Quotient,
+};
+
+struct FusedRowPlan {
+    float weights[25];
+    double divisor;
+    double bias;
+    double reciprocal;
+    float singleReciprocal;
+    FusedEpilogue epilogue;
+};
+
+// The fused row kernels of one instruction set with fused multiply-add.
+struct FusedRowKernels {
+    int32_t step;
+    // The laid-out row (entry j: column firstColumn + j, clamped, blueOf's
+    // rule applied) split into its three channels.
+    void (*splitRow)(const uint32_t *sourceRow, int32_t width, int32_t firstColumn, int32_t entries,
+                     SingleChannelPlanes &planes);
+    void (*fusedRow3)(const SingleChannelPlanes *const *rows, uint32_t *output, int32_t count,
+                      const FusedRowPlan &plan);
+    void (*fusedRow5)(const SingleChannelPlanes *const *rows, uint32_t *output, int32_t count,
+                      const FusedRowPlan &plan);
+};
+
+extern const FusedRowKernels FusedRowsAvx2;
+
 // convolve3X3 (size 3) or convolve5X5 (size 5), word for word, through the
-// row kernels. Host thread; touches what the scalar kernel touches.
-void convolveInStrips(const ConvolutionRowKernels &kernels, int32_t size, const uint32_t *sourceWords,
-                      uint32_t *destinationWords, int32_t width, int32_t height, const uint32_t *kernelWords,
-                      double divisor, double bias);
+// row kernels; kernels of fusedSumsAreExact through the fused ones when
+// there are (fused not null). Host thread; touches what the scalar kernel
+// touches.
+void convolveInStrips(const ConvolutionRowKernels &kernels, const FusedRowKernels *fused, int32_t size,
+                      const uint32_t *sourceWords, uint32_t *destinationWords, int32_t width, int32_t height,
+                      const uint32_t *kernelWords, double divisor, double bias);
 
 } // namespace mardolin
 

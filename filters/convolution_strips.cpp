@@ -82,6 +82,28 @@ void floatStrips(const ConvolutionRowKernels &kernels, const uint32_t *sourceWor
     }
 }
 
+template <int Size>
+void fusedStrips(const FusedRowKernels &kernels, const uint32_t *sourceWords, uint32_t *destinationWords,
+                 int32_t width, int32_t height, int32_t columns, const FusedRowPlan &plan) {
+    constexpr int32_t reach = (Size - 1) / 2;
+    const auto rowKernel = Size == 3 ? kernels.fusedRow3 : kernels.fusedRow5;
+    alignas(64) SingleChannelPlanes ring[Size];
+    for (int32_t x0 = 0; x0 < columns; x0 += StripColumns) {
+        const int32_t stripColumns = std::min(StripColumns, columns - x0);
+        RowRing<Size> rows(height);
+        for (int32_t y = 0; y < height; ++y) {
+            int32_t slots[Size];
+            rows.rowsFor(y, slots, [&](int32_t sourceRow, int32_t slot) {
+                kernels.splitRow(sourceWords + wordIndex(0, sourceRow, width), width, x0 - reach,
+                                 stripColumns + 2 * reach, ring[slot]);
+            });
+            const SingleChannelPlanes *laidOut[Size];
+            for (int32_t i = 0; i < Size; ++i) laidOut[i] = &ring[slots[i]];
+            rowKernel(laidOut, destinationWords + wordIndex(x0, y, width), stripColumns, plan);
+        }
+    }
+}
+
 // Computing a value costs less than looking it up. The straight quotient in
 // single precision, or its neighbours a unit in the last place up, often
 // give every value of the table; the first that does is used.
@@ -101,42 +123,79 @@ void chooseComputedValues(const ConvolutionRowKernels &kernels, const SmallInteg
         }
 }
 
+bool isPowerOfTwo(double value) {
+    int exponent;
+    return std::isfinite(value) && value != 0 && std::fabs(std::frexp(value, &exponent)) == 0.5;
+}
+
+FusedRowPlan fusedPlanOf(const float *weights, int32_t count, double divisor, double bias) {
+    FusedRowPlan plan = {};
+    for (int32_t k = 0; k < count; ++k) plan.weights[k] = weights[k];
+    plan.divisor = divisor;
+    plan.bias = bias;
+    plan.reciprocal = 1.0 / divisor;
+    plan.singleReciprocal = static_cast<float>(plan.reciprocal);
+    const bool normal = std::isnormal(plan.reciprocal);
+    if (normal && isPowerOfTwo(divisor))
+        plan.epilogue = bias == 0 && std::isnormal(plan.singleReciprocal) ? FusedEpilogue::SingleProduct
+                                                                         : FusedEpilogue::DoubleProduct;
+    else
+        plan.epilogue = normal ? FusedEpilogue::CheckedProduct : FusedEpilogue::Quotient;
+    return plan;
+}
+
+// The columns of whole steps that go to the row kernels; 0 for none.
+int32_t stripColumnsOf(int32_t width, int32_t step) { return width >= step ? width - width % step : 0; }
+
 template <int Size>
-void stripsOfSize(const ConvolutionRowKernels &kernels, const uint32_t *sourceWords, uint32_t *destinationWords,
-                  int32_t width, int32_t height, int32_t columns, const float *weights, double divisor, double bias) {
+int32_t stripsOfSize(const ConvolutionRowKernels &kernels, const FusedRowKernels *fused, const uint32_t *sourceWords,
+                     uint32_t *destinationWords, int32_t width, int32_t height, const float *weights, double divisor,
+                     double bias) {
     SmallIntegerWeights integer;
     if (smallIntegerWeightsOf(weights, Size * Size, integer)) {
+        const int32_t columns = stripColumnsOf(width, kernels.step);
+        if (columns == 0) return 0;
         // Three bytes to spare: a row kernel may read a 32-bit word at any entry.
         alignas(64) uint8_t values[SmallIntegerWeights::LargestSumCount + 3] = {};
         fillChannelValues(integer, divisor, bias, values);
         IntegerRowPlan plan = {integer.scaled, values, integer.lowestSum, integer.sumCount, false, 0.0f, 0.0f};
         chooseComputedValues(kernels, integer, divisor, bias, plan);
         integerStrips<Size>(kernels, sourceWords, destinationWords, width, height, columns, plan);
-        return;
+        return columns;
     }
+    if (fused != nullptr && fusedSumsAreExact(weights, Size * Size)) {
+        const int32_t columns = stripColumnsOf(width, fused->step);
+        if (columns > 0) {
+            fusedStrips<Size>(*fused, sourceWords, destinationWords, width, height, columns,
+                              fusedPlanOf(weights, Size * Size, divisor, bias));
+            return columns;
+        }
+    }
+    const int32_t columns = stripColumnsOf(width, kernels.step);
+    if (columns == 0) return 0;
     FloatRowPlan plan;
     for (int32_t k = 0; k < Size * Size; ++k) plan.weights[k] = weights[k];
     plan.divisor = divisor;
     plan.bias = bias;
     floatStrips<Size>(kernels, sourceWords, destinationWords, width, height, columns, plan);
+    return columns;
 }
 
 } // namespace
 
-void convolveInStrips(const ConvolutionRowKernels &kernels, int32_t size, const uint32_t *sourceWords,
-                      uint32_t *destinationWords, int32_t width, int32_t height, const uint32_t *kernelWords,
-                      double divisor, double bias) {
+void convolveInStrips(const ConvolutionRowKernels &kernels, const FusedRowKernels *fused, int32_t size,
+                      const uint32_t *sourceWords, uint32_t *destinationWords, int32_t width, int32_t height,
+                      const uint32_t *kernelWords, double divisor, double bias) {
     // In place, each pixel sees the new values of the pixels written before
     // it, column by column: only the scalar kernel keeps that order.
-    const bool inStrips = sourceWords != destinationWords && height > 0 && width >= kernels.step;
-    const int32_t columns = inStrips ? width - width % kernels.step : 0;
-    if (inStrips) {
+    int32_t columns = 0;
+    if (sourceWords != destinationWords && height > 0) {
         float weights[25];
         std::memcpy(weights, kernelWords, sizeof(float) * static_cast<size_t>(size * size));
-        if (size == 3)
-            stripsOfSize<3>(kernels, sourceWords, destinationWords, width, height, columns, weights, divisor, bias);
-        else
-            stripsOfSize<5>(kernels, sourceWords, destinationWords, width, height, columns, weights, divisor, bias);
+        columns = size == 3 ? stripsOfSize<3>(kernels, fused, sourceWords, destinationWords, width, height, weights,
+                                              divisor, bias)
+                            : stripsOfSize<5>(kernels, fused, sourceWords, destinationWords, width, height, weights,
+                                              divisor, bias);
     }
     convolveColumnsFrom(size, columns, sourceWords, destinationWords, width, height, kernelWords, divisor, bias);
 }

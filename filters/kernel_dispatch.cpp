@@ -28,28 +28,29 @@ struct KernelSet {
     PixelEffect oldBWTV;
     PixelEffect oldColorTV;
     const ConvolutionRowKernels *convolutionRows; // null: the scalar kernels
+    const FusedRowKernels *fusedRows;             // null: none; used only where the processor has FMA
 };
 
 // The scalar level runs the reference kernels themselves; its set only names it.
-constexpr KernelSet ScalarKernels = {KernelLevel::Scalar, 1, nullptr, nullptr, nullptr, nullptr, nullptr};
+constexpr KernelSet ScalarKernels = {KernelLevel::Scalar, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 // clang-format off
 #if MARDOLIN_X86_KERNELS
 constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 4,
-    adjustPixelsWithTables, subtractBackgroundAboveSse2, oldBWTVPixelsSse2, oldColorTVPixelsSse2, nullptr};
+    adjustPixelsWithTables, subtractBackgroundAboveSse2, oldBWTVPixelsSse2, oldColorTVPixelsSse2, nullptr, nullptr};
 constexpr KernelSet Avx2Kernels = {KernelLevel::Avx2, 8,
     adjustPixelsWithTablesAvx2, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx2, oldColorTVPixelsAvx2,
-    &ConvolutionRowsAvx2};
+    &ConvolutionRowsAvx2, &FusedRowsAvx2};
 constexpr KernelSet Avx512Kernels = {KernelLevel::Avx512, 16,
     adjustPixelsWithTablesAvx512, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx512, oldColorTVPixelsAvx512,
-    &ConvolutionRowsAvx2};
+    &ConvolutionRowsAvx2, &FusedRowsAvx2};
 #elif MARDOLIN_NEON_KERNELS
 constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 16,
     adjustPixelsWithTablesNeon, subtractBackgroundAboveNeon, oldBWTVPixelsNeon, oldColorTVPixelsNeon,
-    &ConvolutionRowsNeon};
+    &ConvolutionRowsNeon, nullptr};
 #else
 constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 1,
-    adjustPixelsWithTables, subtractBackgroundAbove, oldBWTVPixels, oldColorTVPixels, nullptr};
+    adjustPixelsWithTables, subtractBackgroundAbove, oldBWTVPixels, oldColorTVPixels, nullptr, nullptr};
 #endif
 // clang-format on
 
@@ -57,6 +58,11 @@ constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 1,
 bool processorHasAvx2() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
+}
+
+bool processorHasFma() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("fma");
 }
 
 // The byte permutes of the AVX-512 kernels need VBMI.
@@ -153,13 +159,18 @@ void convolve(int32_t size, const uint32_t *sourceWords, uint32_t *destinationWo
     const KernelSet &set = kernels();
     if (set.convolutionRows == nullptr)
         return convolveColumnsFrom(size, 0, sourceWords, destinationWords, width, height, kernelWords, divisor, bias);
-    convolveInStrips(*set.convolutionRows, size, sourceWords, destinationWords, width, height, kernelWords, divisor,
-                     bias);
+#if MARDOLIN_X86_KERNELS
+    const FusedRowKernels *fused = processorHasFma() ? set.fusedRows : nullptr;
+#else
+    const FusedRowKernels *fused = nullptr;
+#endif
+    convolveInStrips(*set.convolutionRows, fused, size, sourceWords, destinationWords, width, height, kernelWords,
+                     divisor, bias);
 }
 
 void melt(uint32_t *words, int32_t width, int32_t height, double amount) {
     if (isScalar(kernels())) return meltPixels(words, width, height, amount);
-    meltPixelsInBatches(words, width, height, amount);
+    meltPixelsOverTable(words, width, height, amount);
 }
 
 void oldBWTV(uint32_t *words, int32_t count) { runRandomEffect(&KernelSet::oldBWTV, oldBWTVPixels, words, count); }

@@ -20,6 +20,12 @@ void meltPixels(uint32_t *words, int32_t width, int32_t height, double amount);
 // the integer weighted luminances. Host thread; touches what meltPixels touches.
 void meltPixelsInBatches(uint32_t *words, int32_t width, int32_t height, double amount);
 
+// meltPixels, word for word and draw for draw: from a few attempts per
+// possible draw on, over a table of the words the draws can touch (see
+// melt_table.cpp), else in batches. Host thread, or any thread: one thread
+// at a time uses the table; touches what meltPixels touches.
+void meltPixelsOverTable(uint32_t *words, int32_t width, int32_t height, double amount);
+
 // Each word in turn, one draw each, becomes white with a probability of
 // about its luminance, else OpaqueBlack. Host thread; touches only
 // words 0 .. count - 1.

@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpng-dev
+  libpng-dev libcairo2-dev fonts-dejavu-core
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-x gstreamer1.0-libav libx11-dev libxcb1-dev xvfb
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
 )

@@ -1,7 +1,6 @@
 #include "capture_fixture.h"
 
-#include <chrono>
-#include <thread>
+#include <optional>
 
 namespace capturetest {
 
@@ -14,12 +13,7 @@ std::string pluginDirectory() {
 }
 
 bool eventually(const std::function<bool()> &condition) {
-    auto deadline = testplatform::Clock::now() + testplatform::kPatience;
-    while (!condition()) {
-        if (testplatform::Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return host::PelquistDriver::pollUntil(condition, testplatform::kPatience);
 }
 
 void CaptureTest::SetUp() {
@@ -27,10 +21,9 @@ void CaptureTest::SetUp() {
     std::string error;
     plugin = host::Plugin::open("Pelquist", pluginDirectory(), &error);
     ASSERT_NE(plugin, nullptr) << error;
-    ASSERT_EQ(plugin->bind(vm.table()), 1);
-    ASSERT_EQ(callModule("initialiseModule"), 1);
+    attach(vm, *plugin);
+    ASSERT_TRUE(bindAndInitialise());
     vm.offerWindow(kHostWindow);
-    receiver = om.newPointers(0);
     before_ = media::platformCounts();
 }
 
@@ -51,54 +44,19 @@ void CaptureTest::TearDown() {
     plugin.reset();
 }
 
-bool CaptureTest::call(const char *primitive, std::initializer_list<HostWord> arguments) {
-    host::Plugin::Primitive entry = plugin->primitive(primitive);
-    EXPECT_NE(entry, nullptr) << primitive;
-    if (entry == nullptr) return false;
-    vm.prepareCall(receiver, arguments);
-    EXPECT_EQ(entry(), 0) << primitive << " returns 0 on every path";
-    return !vm.failed();
-}
-
-int CaptureTest::lastError() {
-    EXPECT_TRUE(call("primDecoderGetLastError"));
-    return static_cast<int>(answerInteger());
-}
-
-double CaptureTest::lastSampleTime() {
-    EXPECT_TRUE(call("primDecoderGetLastSampleTime"));
-    return om.floatValue(answerObject());
-}
-
-uint32_t CaptureTest::decodeSize() {
-    EXPECT_TRUE(call("primDecoderGetDecodeSize"));
-    return om.positiveIntegerValue(answerObject());
+void CaptureTest::checkCall(const char *primitive, bool exported, HostWord returned) {
+    EXPECT_TRUE(exported) << primitive;
+    EXPECT_EQ(returned, 0) << primitive << " returns 0 on every path";
 }
 
 HostWord CaptureTest::callModule(const char *entry) {
-    auto function = reinterpret_cast<HostWord(HOST_CALL *)(void)>(plugin->symbol(entry));
-    EXPECT_NE(function, nullptr) << entry;
-    return function != nullptr ? function() : 0;
-}
-
-bool CaptureTest::initializeAndAwaitBuild() {
-    int waits = eventWaits();
-    if (!call("primInitializeDecoder")) return false;
-    return eventually([&] { return eventWaits() > waits || media::platformCounts().threadsRunning == 0; });
+    const std::optional<HostWord> answer = moduleEntry(entry);
+    EXPECT_TRUE(answer.has_value()) << entry;
+    return answer.value_or(0);
 }
 
 bool CaptureTest::awaitWorkerWait(int waitsBefore) {
     return eventually([&] { return eventWaits() > waitsBefore; });
-}
-
-bool CaptureTest::awaitWorkerEnd() {
-    return eventually([] { return media::platformCounts().threadsRunning == 0; });
-}
-
-bool CaptureTest::post(const char *primitive) {
-    int waits = eventWaits();
-    if (!call(primitive)) return false;
-    return awaitWorkerWait(waits);
 }
 
 void CaptureTest::startRunningDecoder(const Script &script) {
@@ -120,14 +78,6 @@ void CaptureTest::deliver(testplatform::Frame frame) {
 void CaptureTest::capture(testplatform::Frame frame) {
     ASSERT_TRUE(call("primDecoderRequestCapture"));
     deliver(std::move(frame));
-}
-
-bool CaptureTest::copyInto(HostWord bitmap) { return call("primDecoderCopyLastCapturedFrameInto", {bitmap}); }
-
-std::vector<uint32_t> CaptureTest::wordsOf(HostWord bitmap) {
-    HostWord words = om.slots(bitmap)[0];
-    uint32_t *first = om.words(words);
-    return std::vector<uint32_t>(first, first + om.slotCount(words));
 }
 
 std::vector<std::string> CaptureTest::logSince(size_t start) {

@@ -6,9 +6,11 @@
 #define CAPTURE_TESTS_CAPTURE_FIXTURE_H
 
 #include "interpreter.h"
+#include "pelquist_driver.h"
 #include "platform_faults.h"
 #include "plugin_loader.h"
 #include "test_platform.h"
+#include "worker_watch.h"
 
 #include <gtest/gtest.h>
 
@@ -32,35 +34,29 @@ constexpr HostWord kFrameSemaphore = 3;
 // calls the real framework.
 std::string pluginDirectory();
 
-// Waits for condition, polling, for at most ten seconds.
+// Waits for condition, polling, for at most ten seconds. Any thread.
 bool eventually(const std::function<bool()> &condition);
 
-class CaptureTest : public ::testing::Test {
+// The plug-in driven through the host (pelquist_driver.h); every call is
+// checked to be exported and to return 0.
+class CaptureTest : public ::testing::Test, protected host::PelquistDriver {
 protected:
+    CaptureTest() : PelquistDriver(kFrameSemaphore, testplatform::kPatience) {}
     void SetUp() override;
     void TearDown() override;
+    void checkCall(const char *primitive, bool exported, HostWord returned) override;
 
-    HostWord smallInteger(HostWord value) { return host::ObjectMemory::smallInteger(value); }
-
-    // Calls a primitive with the receiver and arguments laid out; answers
-    // true when it succeeded, with its answer in answerObject().
-    bool call(const char *primitive, std::initializer_list<HostWord> arguments = {});
-    HostWord answerObject() { return vm.stack().back(); }
-    HostWord answerInteger() { return host::ObjectMemory::smallIntegerValue(answerObject()); }
-    int lastError();
-    double lastSampleTime();
-    uint32_t decodeSize();
+    // A module entry's answer; 0 when it is not exported, which fails.
     HostWord callModule(const char *entry);
 
-    // primInitializeDecoder, then waits for the worker to finish its build:
-    // at its first wait when the build succeeded, gone when it failed.
-    bool initializeAndAwaitBuild();
+    // The worker's progress as the test-only runtime counts it
+    // (worker_watch.h).
+    bool initializeAndAwaitBuild() { return workerwatch::initializeAndAwaitBuild(*this); }
+    bool post(const char *primitive) { return workerwatch::post(*this, primitive); }
+    bool awaitWorkerEnd() { return workerwatch::awaitWorkerEnd(*this); }
+    int eventWaits() { return workerwatch::eventWaits(); }
     // Waits until the worker has begun another wait than the ones counted.
     bool awaitWorkerWait(int waitsBefore);
-    bool awaitWorkerEnd();
-    int eventWaits() { return media::platformCounts().eventWaits; }
-    // A post to the worker that waits until the worker has carried it out.
-    bool post(const char *primitive);
 
     // A running decoder with its window shown and frames signalling.
     void startRunningDecoder(const Script &script);
@@ -68,9 +64,6 @@ protected:
     void deliver(testplatform::Frame frame);
     // A capture of the next frame, which is then delivered.
     void capture(testplatform::Frame frame);
-    // Copies the kept frame into a bitmap; its words, or none when refused.
-    bool copyInto(HostWord bitmap);
-    std::vector<uint32_t> wordsOf(HostWord bitmap);
 
     std::vector<std::string> logSince(size_t start);
 
@@ -78,7 +71,6 @@ protected:
     host::ObjectMemory &om = vm.memory();
     testplatform::TestPlatform platform;
     std::unique_ptr<host::Plugin> plugin;
-    HostWord receiver = 0;
     int framesPushed = 0;
     // Handles a test leaves open on purpose.
     int handlesLeftOpen = 0;

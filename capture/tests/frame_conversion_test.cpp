@@ -82,17 +82,28 @@ TEST_F(ConversionTest, FifteenBitPixelsAreNeverZero) {
     for (uint32_t word : converted(6, 1, 32)) EXPECT_EQ(word >> 24, 0xFFu);
 }
 
-// Rows arrive bottom-up: the first row in memory is the picture's bottom.
-TEST_F(ConversionTest, TheFirstRowInMemoryBecomesTheLastRow) {
-    Script script;
-    script.connectedWidth = 1;
-    script.connectedHeight = 2;
-    startRunningDecoder(script);
-    Frame frame;
-    frame.sampleTime = 1.0;
-    frame.bytes = {0x01, 0x02, 0x03, 0, 0x04, 0x05, 0x06, 0}; // A, then B, rows of 4 bytes
-    capture(frame);
-    EXPECT_EQ(converted(1, 2, 32), (std::vector<uint32_t>{0xFF060504, 0xFF030201}));
+// Rows arrive bottom-up: the first row in memory is the picture's bottom;
+// a connected type of negative height has them top-down, read as they
+// are, at both depths.
+TEST_F(ConversionTest, TheRowOrderOfTheConnectedTypeIsFollowed) {
+    for (LONG height : {2, -2}) {
+        SCOPED_TRACE(height);
+        Script script;
+        script.connectedWidth = 1;
+        script.connectedHeight = height;
+        startRunningDecoder(script);
+        EXPECT_EQ(decodeSize(), (host::FrameSize{1, 2}));
+        Frame frame;
+        frame.sampleTime = 1.0;
+        frame.bytes = {0x01, 0x02, 0x03, 0, 0x48, 0x50, 0x58, 0}; // A, then B, rows of 4 bytes
+        capture(frame);
+        const uint32_t a = 0xFF030201, b = 0xFF585048, a16 = 0x0001, b16 = 0x2D49;
+        EXPECT_EQ(converted(1, 2, 32), height > 0 ? (std::vector<uint32_t>{b, a}) : (std::vector<uint32_t>{a, b}));
+        EXPECT_EQ(converted(1, 2, 16), height > 0 ? (std::vector<uint32_t>{b16 << 16 | b16, a16 << 16 | a16})
+                                                  : (std::vector<uint32_t>{a16 << 16 | a16, b16 << 16 | b16}));
+        ASSERT_EQ(callModule("shutdownModule"), 1);
+        ASSERT_TRUE(awaitWorkerEnd());
+    }
 }
 
 // Five pixels make 15 bytes, delivered in rows of 16: each row starts at

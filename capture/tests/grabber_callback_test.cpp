@@ -105,6 +105,27 @@ TEST_F(CallbackTest, ALongSampleIsCutToTheBuffer) {
     EXPECT_EQ(keptPixel(), grey32(0x66));
 }
 
+// A short sample overwrites only its own length: the rest of the picture
+// stays as the frame kept before left it, capture after capture.
+TEST_F(CallbackTest, AShortSampleKeepsThePreviousFramesRest) {
+    startRunningDecoder(script);
+    capture(uniformFrame(0x11, 1.0));
+    capture(uniformFrame(0x22, 2.0));
+    for (double time : {3.0, 4.0}) {
+        testplatform::Frame frame;
+        frame.sampleTime = time;
+        frame.bytes.assign(12, uint8_t(time) * 0x11); // the first row in memory, the picture's bottom
+        capture(frame);
+        HostWord bitmap = om.newBitmap(4, 2, 32);
+        ASSERT_TRUE(copyInto(bitmap));
+        const std::vector<uint32_t> words = wordsOf(bitmap);
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(words[size_t(x)], grey32(0x22)) << x;
+            EXPECT_EQ(words[size_t(4 + x)], grey32(uint8_t(time) * 0x11)) << x;
+        }
+    }
+}
+
 // The request outlives the graph it was made on.
 TEST_F(CallbackTest, APendingCaptureIsServedByTheNextGraph) {
     platform.configure(script);

@@ -58,7 +58,7 @@ TEST_F(CaptureTest, AWholeCaptureLifecycleTwice) {
 
     // A smaller decode size, and a capture at it.
     ASSERT_TRUE(call("primDecoderSetDecodeSize", {smallInteger(360), smallInteger(240)}));
-    EXPECT_EQ(decodeSize(), 360u << 16 | 240u);
+    EXPECT_EQ(decodeSizeWord(), 360u << 16 | 240u);
     capture(testplatform::rgb24Frame(360, 240, 0.2, gradient));
     HostWord half = om.newBitmap(360, 240, 32);
     ASSERT_TRUE(copyInto(half));
@@ -69,14 +69,14 @@ TEST_F(CaptureTest, AWholeCaptureLifecycleTwice) {
     ASSERT_TRUE(call("primShutdownDecoder"));
     ASSERT_TRUE(awaitWorkerEnd());
     EXPECT_EQ(lastError(), 1);
-    EXPECT_EQ(decodeSize(), 0u);
+    EXPECT_EQ(decodeSizeWord(), 0u);
     EXPECT_EQ(platform.liveObjects(), 0);
 
     // Again, on a new graph: frames signal only once a semaphore is set anew.
     platform.configure(script);
     ASSERT_TRUE(initializeAndAwaitBuild());
     ASSERT_EQ(lastError(), 1);
-    EXPECT_EQ(decodeSize(), 720u << 16 | 480u);
+    EXPECT_EQ(decodeSizeWord(), 720u << 16 | 480u);
     ASSERT_TRUE(call("primDecoderShowWindow", {om.trueObject()}));
     ASSERT_TRUE(post("primDecoderRun"));
     uint64_t signals = vm.signalCount(kFrameSemaphore);

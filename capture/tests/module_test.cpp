@@ -66,7 +66,7 @@ TEST_F(CaptureTest, FreshLibraryReportsNothing) {
     ASSERT_EQ(vm.stackEffects().size(), 1u);
     EXPECT_EQ(vm.stackEffects()[0].kind, StackEffect::PopAndPush);
     EXPECT_EQ(vm.stackEffects()[0].count, 1);
-    EXPECT_EQ(decodeSize(), 0u);
+    EXPECT_EQ(decodeSizeWord(), 0u);
     EXPECT_EQ(vm.stackEffects(), (std::vector<StackEffect>{{StackEffect::PopStack, 1, 0},
                                                            {StackEffect::PushObject, 0, smallInteger(0)}}));
 }
@@ -79,6 +79,7 @@ TEST_F(CaptureTest, ReloadingForgetsTheLastStatus) {
     std::string error;
     plugin = host::Plugin::open("Pelquist", pluginDirectory(), &error);
     ASSERT_NE(plugin, nullptr) << error;
+    attach(vm, *plugin);
     ASSERT_EQ(plugin->bind(vm.table()), 1);
     EXPECT_EQ(lastError(), 0);
 }

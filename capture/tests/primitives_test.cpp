@@ -64,7 +64,7 @@ TEST_F(CaptureTest, ReadsOfTheWrongKindFailAndLeaveTheStatus) {
         EXPECT_FALSE(call("primDecoderRun"));
         host::Plugin::Primitive primitive = plugin->primitive(c.primitive);
         ASSERT_NE(primitive, nullptr);
-        vm.prepareCall(receiver, {});
+        vm.prepareCall(receiver(), {});
         vm.stack().insert(vm.stack().end(), c.arguments.begin(), c.arguments.end());
         EXPECT_EQ(primitive(), 0);
         EXPECT_TRUE(vm.failed());

@@ -117,7 +117,7 @@ TEST_F(DecodeSizeTest, EachResolutionResizesTheFrameBuffer) {
         ASSERT_TRUE(setDecodeSize(c.width, c.height));
         EXPECT_EQ(vm.stackEffects(), (std::vector<host::StackEffect>{{host::StackEffect::PopAndPush, 3, smallInteger(1)}}));
         EXPECT_EQ(platform.log(), std::vector<std::string>{"put_IPDisplay " + std::to_string(c.display)});
-        EXPECT_EQ(decodeSize(), uint32_t(c.width) << 16 | uint32_t(c.height));
+        EXPECT_EQ(decodeSizeWord(), uint32_t(c.width) << 16 | uint32_t(c.height));
         EXPECT_EQ(lastError(), 1);
     }
 }
@@ -133,7 +133,7 @@ TEST_F(DecodeSizeTest, SizesOutsideTheTableAreRejectedUnasked) {
         EXPECT_EQ(lastError(), 10);
     }
     EXPECT_TRUE(platform.log().empty());
-    EXPECT_EQ(decodeSize(), 47186400u);
+    EXPECT_EQ(decodeSizeWord(), 47186400u);
 }
 
 TEST_F(DecodeSizeTest, ARefusedResolutionKeepsTheBuffer) {
@@ -141,7 +141,7 @@ TEST_F(DecodeSizeTest, ARefusedResolutionKeepsTheBuffer) {
     EXPECT_FALSE(setDecodeSize(180, 120));
     EXPECT_EQ(lastError(), 10);
     EXPECT_TRUE(platform.logged("put_IPDisplay 1002"));
-    EXPECT_EQ(decodeSize(), 47186400u);
+    EXPECT_EQ(decodeSizeWord(), 47186400u);
 }
 
 // The decoder took the size but no buffer could be had for it: the size
@@ -154,13 +154,13 @@ TEST_F(DecodeSizeTest, ABufferNotAllocatedForTheNewSizeRecords9) {
     media::failNext(media::Fault::VirtualAlloc);
     EXPECT_FALSE(setDecodeSize(360, 240));
     EXPECT_EQ(lastError(), 9);
-    EXPECT_EQ(decodeSize(), 0u);
+    EXPECT_EQ(decodeSizeWord(), 0u);
     capture(testplatform::rgb24Frame(360, 240, 1.0, [](int, int) { return testplatform::Bgr{1, 2, 3}; }));
     HostWord bitmap = om.newBitmap(4, 4, 32, 7u);
     EXPECT_TRUE(copyInto(bitmap));
     for (uint32_t word : wordsOf(bitmap)) EXPECT_EQ(word, 7u);
     ASSERT_TRUE(setDecodeSize(180, 120));
-    EXPECT_EQ(decodeSize(), 180u << 16 | 120u);
+    EXPECT_EQ(decodeSizeWord(), 180u << 16 | 120u);
 }
 
 TEST_F(DecodeSizeTest, WithoutADvDecoderEverySizeIsRejected) {
@@ -182,7 +182,7 @@ TEST_F(DecodeSizeTest, AnUnreadableConnectionAfterwardsRecords9) {
     platform.configure(script);
     EXPECT_FALSE(setDecodeSize(360, 240));
     EXPECT_EQ(lastError(), 9);
-    EXPECT_EQ(decodeSize(), 47186400u);
+    EXPECT_EQ(decodeSizeWord(), 47186400u);
 }
 
 } // namespace

@@ -264,7 +264,8 @@ TEST_F(CaptureTest, AShutdownDuringTheBuildWaitsForTheWorkerWithMessagesFlowing)
 }
 
 // The graph's own reports while it streams: a device that went away
-// records 2 and one that aborted 4; either stops the graph, which stays
+// records 2, one that aborted 4, or 9 when the abort was a format the
+// stream could not agree on; each stops the graph, which stays
 // until the host shuts it down. Other events change nothing.
 TEST_F(CaptureTest, TheGraphsReportsOfALostDeviceOrAnAbortStopTheStream) {
     struct Case {
@@ -276,6 +277,8 @@ TEST_F(CaptureTest, TheGraphsReportsOfALostDeviceOrAnAbortStopTheStream) {
         {{EC_DEVICE_LOST, 0, 0}, 2, true},
         {{EC_ERRORABORT, E_FAIL, 0}, 4, true},
         {{EC_ERRORABORTEX, E_FAIL, 0}, 4, true},
+        {{EC_ERRORABORT, LONG_PTR(VFW_E_TYPE_NOT_ACCEPTED), 0}, 9, true},
+        {{EC_ERRORABORTEX, LONG_PTR(VFW_E_NO_ACCEPTABLE_TYPES), 0}, 9, true},
         {{EC_DEVICE_LOST, 0, 1}, 1, false}, // the device came back
         {{0x01, 0, 0}, 1, false},           // the stream completed
     };
@@ -343,7 +346,7 @@ TEST_F(CaptureTest, TheTeardownNeverOverlapsTheHostsUseOfTheGraph) {
             platform.releaseHold();
         });
         host::Plugin::Primitive primitive = plugin->primitive(c.primitive);
-        vm.prepareCall(receiver, {});
+        vm.prepareCall(receiver(), {});
         vm.stack().insert(vm.stack().end(), c.arguments.begin(), c.arguments.end());
         primitive();
         releaser.join();
@@ -378,7 +381,7 @@ TEST_F(CaptureTest, TheFrameBufferIsNeverTornOrFreedUnderACopy) {
             ASSERT_TRUE(call("primDecoderSetDecodeSize", {smallInteger(small ? 88 : 180), smallInteger(small ? 60 : 120)}));
         }
         ASSERT_TRUE(call("primDecoderRequestCapture"));
-        uint32_t size = decodeSize();
+        uint32_t size = decodeSizeWord();
         ASSERT_TRUE(copyInto(bitmap));
         std::vector<uint32_t> words = wordsOf(bitmap);
         size_t written = size_t(size >> 16) * (size & 0xFFFF);

@@ -27,10 +27,6 @@ bool WineCaptureTest::initialize() {
     return started;
 }
 
-bool WineCaptureTest::awaitBuild() {
-    return HostWindow::pumpUntil([&] { return decodeSize().width != 0; });
-}
-
 int WineCaptureTest::awaitBuildFailure() {
     int status = 1;
     HostWindow::pumpUntil([&] { return (status = lastError()) != 1; });

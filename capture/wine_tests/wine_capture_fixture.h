@@ -27,9 +27,6 @@ protected:
     // primInitializeDecoder, once the previous worker has ended: a start
     // while one still exists is refused with status 5.
     bool initialize();
-    // Waits until the worker's build has sized the frame buffer. Reading the
-    // size records success, so a failed build shows only as a time-out.
-    bool awaitBuild();
     // Waits, reading nothing but the status, until the worker's build has
     // recorded a failure; answers the status (1 when none came).
     int awaitBuildFailure();

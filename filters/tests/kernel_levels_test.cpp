@@ -279,6 +279,103 @@ TEST_F(KernelLevels, ConvolutionsOnEveryAwkwardShape) {
                             (smallIntegers ? " small integers" : "") + (inPlace ? " in place" : ""));
 }
 
+std::vector<float> gaussian(int size) {
+    const float row3[] = {0.27406862f, 0.45186276f, 0.27406862f};
+    const float row5[] = {0.05448869f, 0.24420134f, 0.40261995f, 0.24420134f, 0.05448869f};
+    std::vector<float> weights;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) weights.push_back(size == 3 ? row3[y] * row3[x] : row5[y] * row5[x]);
+    return weights;
+}
+
+std::vector<float> withFirstTwo(size_t count, float first, float second) {
+    std::vector<float> weights(count, 0.0f);
+    weights[0] = first;
+    weights[1] = second;
+    return weights;
+}
+
+// Kernels whose single-precision sums the fast levels take as fused
+// multiply-adds, and their neighbours just outside that class, at widths
+// of several whole steps and a few columns past them, with every way of
+// scaling the sum (divisors that are powers of two, with bias 0 or not;
+// other divisors; no usable reciprocal).
+TEST_F(KernelLevels, ConvolutionsOfFusedKernelsAndTheirNeighbours) {
+    const std::vector<KernelCase> kernels = {
+        {"gaussian", gaussian(3), gaussian(5)},
+        {"box", filled(9, 1.0f / 9.0f), filled(25, 1.0f / 25.0f)},
+        {"tenth and 1000.3", withCentre(filled(9, 0.1f), 1000.3f), withCentre(filled(25, -0.1f), 1000.3f)},
+        {"subnormal products", withCentre(filled(9, 1e-40f), 3e-39f), withCentre(filled(25, -7e-45f), 1e-38f)},
+        {"opposite 2^121", withFirstTwo(9, -0x1p121f, 0x1p121f), withCentre(filled(25, 0x1p121f), -0x1p122f)},
+        {"just inside", withFirstTwo(9, 3.5e13f, 1.0f), withFirstTwo(25, 1.0f, 0x1p-45f)},
+        {"just outside", withFirstTwo(9, 3.54e13f, 1.0f), withFirstTwo(25, 1.0f, 0x1p-46f)},
+        {"1e-9 and 1", withCentre(filled(9, 1e-9f), 1.0f), withCentre(seededWeights(25, 12, 1.0f), 1e-9f)},
+        {"seeded", seededWeights(9, 13, 7.0f), seededWeights(25, 14, 0.3f)},
+    };
+    const Scaling scalings[] = {{1.0, 0.0},  {4.0, -0.0},    {0.25, 10.0}, {1.0, -50.0},    {3.0, 0.0},
+                                {-3.0, 7.5}, {0.0, 0.0},     {NaN, 0.0},   {0.000001, 0.0}, {1e-310, 1.0},
+                                {1e300, 0.0}, {1.1, -1e-7}, {0x1p-130, 0.0}, {Infinity, 0.0}};
+    const Shape shapes[] = {{32, 3}, {70, 4}, {97, 5}, {300, 2}};
+    uint32_t seed = 500;
+    for (const KernelCase &kernelCase : kernels)
+        for (const Scaling &scaling : scalings)
+            for (int size : {3, 5}) {
+                const Shape &shape = shapes[++seed % std::size(shapes)];
+                expectSameOnEveryLevel(
+                    [&] {
+                        HostWord source = awkwardBitmap(shape, seed);
+                        HostWord destination = bitmap(shape.width, shape.height, 0x0u);
+                        return called(size == 3 ? "matrix3X3Multiplication" : "matrix5X5Multiplication",
+                                      {source, destination,
+                                       kernel(size == 3 ? kernelCase.weights3 : kernelCase.weights5),
+                                       number(scaling.divisor), number(scaling.bias)},
+                                      {destination});
+                    },
+                    std::string(kernelCase.what) + " " + std::to_string(size) + "x" + std::to_string(size) +
+                        ", divisor " + std::to_string(scaling.divisor) + ", bias " + std::to_string(scaling.bias) +
+                        ", " + nameOf(shape));
+            }
+}
+
+// Kernels where summing or scaling any other way gives other words, on
+// channels of 205 (39 for the last): a fused single-precision chain rounds
+// 205 x 5237765 x 2^-27 + 205 x 2^20 to 214958096 (FF606060) where the
+// steps give 214958080; weights that cancel would hide the first step's
+// overflow to infinity (FF646464); and 39 / 1.3 is 30, where 39 times the
+// reciprocal of 1.3 gives 29.999999999999996 (FF1D1D1D).
+TEST_F(KernelLevels, ConvolutionsWhoseSumsOnlyTheStepsGive) {
+    struct Case {
+        const char *what;
+        std::vector<float> weights;
+        uint32_t channels;
+        double divisor, bias;
+        uint32_t expected;
+    };
+    std::vector<float> cancelling(9, 0.0f);
+    cancelling[0] = 65.0f, cancelling[2] = -65.0f, cancelling[4] = 1.0f;
+    const Case cases[] = {
+        {"rounded at the second step", withFirstTwo(9, 5237765 * 0x1p-27f, 0x1p20f), 0xFFCDCDCDu, 1.0, -214958000.0,
+         0xFF505050u},
+        {"overflow at the first step", withFirstTwo(9, -0x1p121f, 0x1p121f), 0xFFCDCDCDu, 1.0, 100.0, 0xFF000001u},
+        {"divided by 1.3", cancelling, 0xFF272727u, 1.3, 0.0, 0xFF1E1E1Eu},
+    };
+    for (const Case &c : cases)
+        for (int level : {0, 1, 2, 3}) {
+            Outcome outcome;
+            if (!runAt(level,
+                       [&] {
+                           HostWord source = bitmap(40, 3, c.channels);
+                           HostWord destination = bitmap(40, 3, 0x0u);
+                           return called("matrix3X3Multiplication",
+                                         {source, destination, kernel(c.weights), number(c.divisor), number(c.bias)},
+                                         {destination});
+                       },
+                       outcome))
+                continue;
+            EXPECT_EQ(outcome, Outcome{std::vector<uint32_t>(120, c.expected)}) << c.what << ", level " << level;
+        }
+}
+
 // Each effect twice on the same thread, then oldColorTV on three pixels
 // (too few for any vector kernel): the second call and the probe show where
 // the first left the random sequence.

@@ -270,6 +270,36 @@ TEST(KernelSweep, DistinctWeightedLuminancesGiveDistinctLuminancesInTheSameOrder
         ASSERT_LT(weighted * 3.90625e-06, (weighted + 1) * 3.90625e-06) << weighted;
 }
 
+// Where fused single-precision sums are taken to be exact: 255 x sum|K|
+// (with a small margin) below 2^(L + 53), L the lowest set bit of the
+// non-zero weights; finite weights only.
+TEST(KernelSweep, FusedSumsAreExactForKernelsInsideTheClassOnly) {
+    const float infinity = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char *what;
+        std::vector<float> weights;
+        bool exact;
+    };
+    const Case cases[] = {
+        {"normalised gaussian", {0.0751136f, 0.1238414f, 0.0751136f, 0.1238414f, 0.2041800f}, true},
+        {"box of ninths", std::vector<float>(9, 1.0f / 9.0f), true},
+        {"tenth and 1000.3", {0.1f, 1000.3f, 0.1f}, true},
+        {"all zero, signed", {0.0f, -0.0f, 0.0f}, true},
+        {"subnormal weights", {1e-45f, 3e-39f, -1e-40f}, true},
+        {"opposite 2^121", {-0x1p121f, 0x1p121f}, true},
+        {"8.93e15 below 2^53", {3.5e13f, 1.0f}, true},
+        {"9.03e15 above 2^53", {3.54e13f, 1.0f}, false},
+        {"1 and 2^-45", {1.0f, 0x1p-45f}, true},
+        {"1 and 2^-46", {1.0f, 0x1p-46f}, false},
+        {"1e-9 and 1", {1e-9f, 1.0f}, false},
+        {"rounded at the second step", {5237765 * 0x1p-27f, 0x1p20f}, false},
+        {"infinite weight", {1.0f, infinity}, false},
+        {"NaN weight", {std::numeric_limits<float>::quiet_NaN(), 0.0f}, false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(fusedSumsAreExact(c.weights.data(), int32_t(c.weights.size())), c.exact) << c.what;
+}
+
 // Shapes with one row (no pairs), two rows, odd widths; amounts below one
 // attempt, with a partial last batch, and many times the area.
 TEST(KernelSweep, BatchedMeltExchangesLikeThePlainLoop) {
@@ -344,13 +374,39 @@ TEST(KernelSweep, ConvolutionRowKernelsAgreeWithTheScalarKernel) {
             }
             std::vector<uint32_t> expected(source.size(), 7u), actual(source.size(), 7u);
             convolveColumnsFrom(size, 0, source.data(), expected.data(), width, height, kernel.data(), divisor, bias);
-            convolveInStrips(*variant.kernel, size, source.data(), actual.data(), width, height, kernel.data(), divisor,
+            convolveInStrips(*variant.kernel, nullptr, size, source.data(), actual.data(), width, height, kernel.data(), divisor,
                              bias);
             if (sensitive) {
                 ASSERT_EQ((expected[0] >> 16) & 255u, 100u) << "trial " << trial;
             }
             EXPECT_EQ(firstDifference(expected, actual), expected.size())
                 << variant.name << ", trial " << trial << (integer ? ", integer weights" : ", float weights");
+        }
+}
+
+// Around the size from which the table is used (131072 attempts), on
+// shapes whose draws share words: one column (each lower word is the next
+// draw's upper), two rows, few words for many draws; and large pictures.
+TEST(KernelSweep, MeltOverTheTableExchangesLikeThePlainLoop) {
+    struct Case {
+        int32_t width, height;
+        double amount;
+    };
+    const Case cases[] = {{256, 512, 0.99999}, {256, 512, 1.0},  {257, 512, 1.0},   {1, 131073, 1.0},
+                          {65536, 2, 1.0},     {3, 5, 10000.0},  {40, 30, 200.0},   {2, 70001, 1.0},
+                          {700, 501, 4.0},     {1920, 1080, 1.0}, {4000, 33, 1.0}};
+    for (const Case &c : cases)
+        for (uint32_t start : {1u, 0xFFFFFFFFu, 0x2468ACE0u}) {
+            const std::vector<uint32_t> words = awkwardPicture(size_t(c.width) * c.height, start ^ uint32_t(c.width));
+            std::vector<uint32_t> expected = words, actual = words;
+            setGeneratorState(start);
+            meltPixels(expected.data(), c.width, c.height, c.amount);
+            const uint32_t expectedState = generatorState();
+            setGeneratorState(start);
+            meltPixelsOverTable(actual.data(), c.width, c.height, c.amount);
+            EXPECT_EQ(firstDifference(expected, actual), expected.size())
+                << c.width << "x" << c.height << ", " << c.amount;
+            EXPECT_EQ(generatorState(), expectedState) << c.width << "x" << c.height << ", " << c.amount;
         }
 }
 

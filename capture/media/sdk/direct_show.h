@@ -24,6 +24,7 @@ typedef LONG_PTR OAEVENT;
 #define VFW_E_CANNOT_CONNECT ((HRESULT)0x80040217u)
 #define VFW_E_CANNOT_RENDER ((HRESULT)0x80040218u)
 #define VFW_E_TYPE_NOT_ACCEPTED ((HRESULT)0x8004022Au)
+#define VFW_E_NO_ACCEPTABLE_TYPES ((HRESULT)0x80040207u)
 
 // A fixed underlying type, as the SDK's compiler gives it, so that a
 // direction variable may hold a value that is neither direction.

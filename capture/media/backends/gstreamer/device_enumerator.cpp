@@ -1,5 +1,6 @@
 #include "device_enumerator.h"
 
+#include "device_modes.h"
 #include "element_filter.h"
 
 namespace gstbackend {
@@ -23,6 +24,9 @@ public:
         *out = nullptr;
         GstElement *source = gst_device_create_element(device_, nullptr);
         if (source == nullptr) return E_FAIL;
+        GstCaps *modes = gst_device_get_caps(device_);
+        rememberAdvertisedModes(source, modes);
+        if (modes != nullptr) gst_caps_unref(modes);
         IBaseFilter *filter = newElementFilter(source);
         HRESULT result = filter->QueryInterface(riid, out);
         filter->Release();

@@ -1,5 +1,6 @@
 #include "filter_graph.h"
 
+#include "device_modes.h"
 #include "element_filter.h"
 #include "format_bridge.h"
 #include "media_types.h"
@@ -12,6 +13,17 @@ bool deviceLost(const GError *error) {
     if (error == nullptr || error->domain != GST_RESOURCE_ERROR) return false;
     return error->code == GST_RESOURCE_ERROR_NOT_FOUND || error->code == GST_RESOURCE_ERROR_OPEN_READ ||
            error->code == GST_RESOURCE_ERROR_OPEN_READ_WRITE || error->code == GST_RESOURCE_ERROR_READ;
+}
+
+// A stream that stopped because its elements could not agree on a format:
+// a flow error whose reason is "not-negotiated", or a format error.
+bool formatNotNegotiated(GstMessage *message, const GError *error) {
+    if (error == nullptr || error->domain != GST_STREAM_ERROR) return false;
+    if (error->code == GST_STREAM_ERROR_FORMAT) return true;
+    const GstStructure *details = nullptr;
+    gst_message_parse_error_details(message, &details);
+    int flow = GST_FLOW_OK;
+    return details != nullptr && gst_structure_get_int(details, "flow-return", &flow) && flow == GST_FLOW_NOT_NEGOTIATED;
 }
 
 bool link(GstPad *source, GstElement *element, GstPad **next) {
@@ -40,9 +52,13 @@ GstBusSyncReply FilterGraph::onMessage(GstBus *, GstMessage *message, gpointer s
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         GError *error = nullptr;
         gst_message_parse_error(message, &error, nullptr);
-        bool lost = deviceLost(error);
+        Event event{EC_ERRORABORT, E_FAIL, 0};
+        if (deviceLost(error))
+            event = Event{EC_DEVICE_LOST, 0, 0};
+        else if (formatNotNegotiated(message, error))
+            event.first = VFW_E_TYPE_NOT_ACCEPTED;
         if (error != nullptr) g_error_free(error);
-        static_cast<FilterGraph *>(self)->queueEvent(lost ? Event{EC_DEVICE_LOST, 0, 0} : Event{EC_ERRORABORT, E_FAIL, 0});
+        static_cast<FilterGraph *>(self)->queueEvent(event);
     }
     gst_message_unref(message);
     return GST_BUS_DROP;
@@ -135,7 +151,7 @@ HRESULT FilterGraph::Connect(IPin *out, IPin *in) {
         return VFW_E_CANNOT_CONNECT;
     if (gst_element_set_state(pipeline_, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) return VFW_E_CANNOT_CONNECT;
 
-    GstCaps *offered = gst_pad_query_caps(source, nullptr);
+    GstCaps *offered = modesOffered(source);
     GstCaps *wanted = gst_pad_query_caps(sink, nullptr);
     std::vector<IBaseFilter *> bridge;
     bool bridged = bridgeFilters(offered, wanted, &bridge);

@@ -4,6 +4,7 @@
 // stream's media control (Run, Pause, Stop as PLAYING, PAUSED, READY) and
 // the renderer's video window, and it reports the pipeline's errors as
 // media events: EC_DEVICE_LOST when the device went away, EC_ERRORABORT
+// (VFW_E_TYPE_NOT_ACCEPTED when no format could be agreed on, else E_FAIL)
 // for any other. Giving back its last reference stops the pipeline and
 // frees it all. The builder's methods and the media control
 // run on one thread at a time (the worker); the window's methods may

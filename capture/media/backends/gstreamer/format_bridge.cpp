@@ -2,6 +2,7 @@
 
 #include "dv_decoder.h"
 #include "element_filter.h"
+#include "media_types.h"
 
 namespace gstbackend {
 namespace {
@@ -10,7 +11,10 @@ void fixateNearest(GstStructure *structure, const char *field, int value) {
     if (gst_structure_has_field(structure, field)) gst_structure_fixate_field_nearest_int(structure, field, value);
 }
 
-GstCaps *settledCaps(const GstCaps *offered) {
+// The first mode listed, as the device's capture pin would start in it.
+// Only a field still left open is fixated: nearest 640 x 480 at 30 frames
+// a second.
+GstCaps *firstListedMode(const GstCaps *offered) {
     GstCaps *first = gst_caps_copy_nth(offered, 0);
     GstStructure *structure = gst_caps_get_structure(first, 0);
     fixateNearest(structure, "width", 640);
@@ -22,33 +26,25 @@ GstCaps *settledCaps(const GstCaps *offered) {
     return gst_caps_fixate(first);
 }
 
-// Whether every format offered has the same one width and height.
-bool offersOneSize(const GstCaps *caps) {
-    int width = 0, height = 0;
-    for (guint index = 0; index < gst_caps_get_size(caps); ++index) {
-        const GstStructure *structure = gst_caps_get_structure(caps, index);
-        int w = 0, h = 0;
-        if (!gst_structure_get_int(structure, "width", &w) || !gst_structure_get_int(structure, "height", &h))
-            return false;
-        if (index > 0 && (w != width || h != height)) return false;
-        width = w;
-        height = h;
-    }
-    return true;
-}
-
 IBaseFilter *elementFilter(const char *factory) {
     GstElement *element = gst_element_factory_make(factory, nullptr);
     return element != nullptr ? newElementFilter(element) : nullptr;
 }
 
-IBaseFilter *settlingFilter(const GstCaps *offered) {
+// A caps filter, taking the caps.
+IBaseFilter *capsFilter(GstCaps *caps) {
     GstElement *filter = gst_element_factory_make("capsfilter", nullptr);
-    if (filter == nullptr) return nullptr;
-    GstCaps *settled = settledCaps(offered);
-    g_object_set(filter, "caps", settled, nullptr);
-    gst_caps_unref(settled);
-    return newElementFilter(filter);
+    if (filter != nullptr) g_object_set(filter, "caps", caps, nullptr);
+    gst_caps_unref(caps);
+    return filter != nullptr ? newElementFilter(filter) : nullptr;
+}
+
+// A decoder answers a caps query before its input is settled with any
+// size; pinned to the mode's, the frames' size is known before they flow.
+IBaseFilter *sizePin(const VideoSize &size) {
+    if (size.width <= 0 || size.height <= 0) return nullptr;
+    return capsFilter(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, size.width, "height", G_TYPE_INT,
+                                          size.height, nullptr));
 }
 
 bool isDvSystemStream(const GstStructure *structure) {
@@ -61,23 +57,23 @@ bool isDvSystemStream(const GstStructure *structure) {
 bool bridgeFilters(GstCaps *offered, GstCaps *wanted, std::vector<IBaseFilter *> *filters) {
     filters->clear();
     if (gst_caps_is_empty(offered) || gst_caps_is_any(offered)) return false;
-    GstCaps *direct = gst_caps_intersect(offered, wanted);
-    const bool sendsWanted = !gst_caps_is_empty(direct);
-    const GstCaps *sent = sendsWanted ? direct : offered;
-    const bool oneSize = offersOneSize(sent);
-
-    if (!oneSize) filters->push_back(settlingFilter(sent));
+    GstCaps *mode = firstListedMode(offered);
+    const bool sendsWanted = gst_caps_can_intersect(mode, wanted);
+    const GstStructure *chosen = gst_caps_get_structure(mode, 0);
+    const VideoSize size = videoSizeOf(mode);
+    filters->push_back(capsFilter(gst_caps_ref(mode)));
     if (!sendsWanted) {
-        const GstStructure *first = gst_caps_get_structure(sent, 0);
-        if (gst_structure_has_name(first, "image/jpeg"))
+        if (gst_structure_has_name(chosen, "image/jpeg")) {
             filters->push_back(elementFilter("jpegdec"));
-        else if (gst_structure_has_name(first, "video/x-dv") && !isDvSystemStream(first))
+            filters->push_back(sizePin(size));
+        } else if (gst_structure_has_name(chosen, "video/x-dv") && !isDvSystemStream(chosen)) {
             filters->push_back(DvDecoder::create());
-        else if (!gst_structure_has_name(first, "video/x-raw"))
+        } else if (!gst_structure_has_name(chosen, "video/x-raw")) {
             filters->push_back(nullptr);
+        }
         filters->push_back(elementFilter("videoconvert"));
     }
-    gst_caps_unref(direct);
+    gst_caps_unref(mode);
 
     bool complete = true;
     for (IBaseFilter *filter : *filters) complete = complete && filter != nullptr;

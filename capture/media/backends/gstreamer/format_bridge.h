@@ -1,9 +1,9 @@
-// What Connect puts between a device's output and the grabber's input.
-// Nothing, when the device sends what the grabber takes at one size.
-// Otherwise, in order: a caps filter that settles one format and size for
-// a device that offers many (the first it lists, nearest 640 x 480 at 30
-// frames a second), the decoder its format needs (JPEG, or DV through the
-// DV decoder), and a converter to the grabber's format. Worker thread.
+// What Connect puts between a device's output and the grabber's input, in
+// order: a caps filter that settles the first mode the device lists (any
+// field it leaves open nearest 640 x 480 at 30 frames a second), and, when
+// that mode is not what the grabber takes, the decoder its format needs
+// (JPEG, its output pinned to the mode's size, or DV through the DV
+// decoder) and a converter to the grabber's format. Worker thread.
 #ifndef CAPTURE_GSTREAMER_FORMAT_BRIDGE_H
 #define CAPTURE_GSTREAMER_FORMAT_BRIDGE_H
 

@@ -28,8 +28,11 @@ struct VideoSize {
 
 // The size in fixed caps; a zero width where they give none.
 VideoSize videoSizeOf(const GstCaps *caps);
+// The one size that every structure of the caps names; a zero width where
+// they leave it open or name several.
+VideoSize oneSizeOf(const GstCaps *caps);
 
-// Fills type as a connected RGB24 type of that size, bottom-up, with a
+// Fills type as a connected RGB24 type of that size, top-down, with a
 // VIDEOINFOHEADER format block from CoTaskMemAlloc for the caller to free.
 HRESULT describeConnectedRgb24(const VideoSize &size, AM_MEDIA_TYPE *type);
 

@@ -69,9 +69,9 @@ HRESULT SampleGrabber::GetConnectedMediaType(AM_MEDIA_TYPE *type) {
     const bool negotiated = current != nullptr;
     if (negotiated && (gst_caps_is_empty(upstream) || gst_caps_can_intersect(current, upstream))) {
         size = videoSizeOf(current);
-    } else if (!gst_caps_is_empty(upstream)) {
-        upstream = gst_caps_fixate(upstream);
-        size = videoSizeOf(upstream);
+    } else {
+        // Open ranges would be a guess, which the frames need not follow.
+        size = oneSizeOf(upstream);
     }
     if (current != nullptr) gst_caps_unref(current);
     gst_caps_unref(upstream);
@@ -138,23 +138,36 @@ void SampleGrabber::takeCaps(GstCaps *caps) {
     sizeSeen_.notify_all();
 }
 
-// Rows are turned bottom-up here: far cheaper than a flipping element.
+// A frame laid out as the connected type describes it, in one block of
+// memory, goes to the callback as it is, with no copy: the callback copies
+// only the frames it keeps. Any other layout is first gathered here.
 void SampleGrabber::deliver(GstBuffer *buffer) {
     if (!haveInfo_) return;
     std::lock_guard<std::mutex> lock(callbackMutex_);
     if (callback_ == nullptr) return;
-    GstVideoFrame frame;
-    if (!gst_video_frame_map(&frame, &info_, buffer, GST_MAP_READ)) return;
     const int width = GST_VIDEO_INFO_WIDTH(&info_);
     const int height = GST_VIDEO_INFO_HEIGHT(&info_);
-    const size_t rowBytes = size_t(width) * 3;
     const size_t stride = rgb24Stride(width);
+    const size_t bytes = stride * size_t(height);
+    const double time = secondsOf(GST_BUFFER_PTS(buffer));
+    const GstVideoMeta *meta = gst_buffer_get_video_meta(buffer);
+    const bool compact = gst_buffer_n_memory(buffer) == 1 &&
+                         (meta == nullptr || (meta->offset[0] == 0 && size_t(meta->stride[0]) == stride));
+    GstMapInfo map;
+    if (compact && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        if (map.size >= bytes) callback_->BufferCB(time, map.data, LONG(bytes));
+        gst_buffer_unmap(buffer, &map);
+        return;
+    }
+    GstVideoFrame frame;
+    if (!gst_video_frame_map(&frame, &info_, buffer, GST_MAP_READ)) return;
+    const size_t rowBytes = size_t(width) * 3;
     const auto *source = static_cast<const uint8_t *>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
     const size_t sourceStride = size_t(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0));
     for (int y = 0; y < height; ++y)
-        std::memcpy(frame_.data() + stride * size_t(height - 1 - y), source + sourceStride * size_t(y), rowBytes);
+        std::memcpy(frame_.data() + stride * size_t(y), source + sourceStride * size_t(y), rowBytes);
     gst_video_frame_unmap(&frame);
-    callback_->BufferCB(secondsOf(GST_BUFFER_PTS(buffer)), frame_.data(), LONG(frame_.size()));
+    callback_->BufferCB(time, frame_.data(), LONG(frame_.size()));
 }
 
 double SampleGrabber::secondsOf(GstClockTime time) const {

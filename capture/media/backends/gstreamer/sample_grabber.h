@@ -1,6 +1,7 @@
 // The sample grabber: a filter that passes video through unchanged and
-// hands every frame, as RGB24 with rows bottom-up and each row padded to
-// a multiple of 4 bytes, to the registered callback's BufferCB on the
+// hands every frame, as RGB24 with rows top-down (as GStreamer lays them;
+// the connected type says so with a negative height) and each row padded
+// to a multiple of 4 bytes, to the registered callback's BufferCB on the
 // streaming thread, with the frame's running time in seconds.
 #ifndef CAPTURE_GSTREAMER_SAMPLE_GRABBER_H
 #define CAPTURE_GSTREAMER_SAMPLE_GRABBER_H
@@ -25,8 +26,9 @@ public:
     HRESULT STDMETHODCALLTYPE SetOneShot(BOOL oneShot) override;
     HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE *type) override;
     // The negotiated size once frames flow; before that, and while a new
-    // size is on its way, the size the elements upstream now produce. A
-    // pure getter: frames flow on whatever it answers.
+    // size is on its way, the one size the elements upstream now produce,
+    // and VFW_E_NOT_CONNECTED when they leave it open. A pure getter:
+    // frames flow on whatever it answers.
     HRESULT STDMETHODCALLTYPE GetConnectedMediaType(AM_MEDIA_TYPE *type) override;
     HRESULT STDMETHODCALLTYPE SetBufferSamples(BOOL bufferThem) override;
     HRESULT STDMETHODCALLTYPE GetCurrentBuffer(LONG *, LONG *) override { return E_NOTIMPL; }
@@ -60,7 +62,7 @@ private:
     GstVideoInfo info_;
     bool haveInfo_ = false;
     GstSegment segment_;
-    std::vector<uint8_t> frame_; // bottom-up copy, sized when caps arrive
+    std::vector<uint8_t> frame_; // a gathered frame, sized when caps arrive
 };
 
 } // namespace gstbackend

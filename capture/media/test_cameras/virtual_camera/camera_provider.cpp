@@ -2,6 +2,9 @@
 // the cameras offered at that moment.
 #include "camera_provider.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -107,15 +110,75 @@ void offerCameras(const std::vector<Camera> &cameras) {
     forgetMishaps();
 }
 
+const std::vector<Mode> kWebcamModes = {{640, 480, 30}, {1280, 720, 30}, {1920, 1080, 30}, {1280, 720, 60}};
+
+namespace {
+
+struct WebcamFormat {
+    const char *name; // as a mode names it
+    Output output;
+    const char *format;
+    const char *cameraName;
+};
+const WebcamFormat kWebcamFormats[] = {
+    {"yuy2", Output::Raw, "YUY2", "Virtual YUY2 Camera"},
+    {"nv12", Output::Raw, "NV12", "Virtual NV12 Camera"},
+    {"mjpeg", Output::Jpeg, "I420", "Virtual MJPEG Camera"},
+};
+
+Camera webcam(const WebcamFormat &format, const Mode &first) {
+    Camera camera;
+    camera.name = format.cameraName;
+    camera.output = format.output;
+    camera.format = format.format;
+    camera.width = first.width;
+    camera.height = first.height;
+    camera.framesPerSecond = first.framesPerSecond;
+    for (const Mode &mode : kWebcamModes)
+        if (mode.width != first.width || mode.height != first.height || mode.framesPerSecond != first.framesPerSecond)
+            camera.laterModes.push_back(mode);
+    camera.answersOpenCaps = format.output == Output::Jpeg;
+    return camera;
+}
+
+} // namespace
+
+bool cameraOfMode(const std::string &mode, Camera *camera) {
+    std::string text = mode;
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    size_t dash = text.find('-');
+    if (dash == std::string::npos) return false;
+    Mode first{};
+    char rest = 0;
+    if (std::sscanf(text.c_str() + dash + 1, "%dx%d@%d%c", &first.width, &first.height, &first.framesPerSecond,
+                    &rest) != 3 ||
+        first.width <= 0 || first.height <= 0 || first.framesPerSecond <= 0)
+        return false;
+    for (const WebcamFormat &format : kWebcamFormats)
+        if (text.compare(0, dash, format.name) == 0) {
+            *camera = webcam(format, first);
+            return true;
+        }
+    return false;
+}
+
 std::vector<Camera> defaultCameras() {
     Camera dv;
     dv.name = "Virtual DV Camera";
     dv.output = Output::Dv;
     dv.width = 720;
     dv.height = 480;
+    std::vector<Camera> cameras{Camera{}, dv};
+    for (const WebcamFormat &format : kWebcamFormats) cameras.push_back(webcam(format, kWebcamModes[0]));
     const char *first = std::getenv("VIRTUAL_CAMERA");
-    if (first != nullptr && std::strcmp(first, "dv") == 0) return {dv, Camera{}};
-    return {Camera{}, dv};
+    Camera chosen = dv;
+    if (first == nullptr || (std::strcmp(first, "dv") != 0 && !cameraOfMode(first, &chosen))) return cameras;
+    // The chosen camera moves to the front, in the mode chosen.
+    cameras.erase(std::remove_if(cameras.begin(), cameras.end(),
+                                 [&](const Camera &camera) { return camera.name == chosen.name; }),
+                  cameras.end());
+    cameras.insert(cameras.begin(), chosen);
+    return cameras;
 }
 
 } // namespace virtualcamera

@@ -13,18 +13,32 @@
 namespace virtualcamera {
 
 enum class Output {
-    Raw, // uncompressed frames in `format`, at width x height
-    Dv,  // a DV stream: 720 x 480 at 30000/1001, as a DV camcorder sends it
+    Raw,  // uncompressed frames in `format`, at width x height
+    Jpeg, // "image/jpeg" frames at width x height, as webcams send HD
+    Dv,   // a DV stream: 720 x 480 at 30000/1001, as a DV camcorder sends it
+};
+
+struct Mode {
+    int width, height, framesPerSecond;
 };
 
 struct Camera {
     std::string name = "Virtual Camera";
     Output output = Output::Raw;
     std::string format = "YUY2"; // a raw format name, as GStreamer spells it
+    // The first mode its device lists.
     int width = 320;
     int height = 240;
     int framesPerSecond = 30;
+    std::vector<Mode> laterModes; // listed after the first, in this order
     bool broken = false; // offered, but its source element cannot be made
+    // Its source answers a caps query with open ranges, as a source with
+    // an encoder inside does, though it sends only the modes its device
+    // lists.
+    bool answersOpenCaps = false;
+    // When not empty, all its source can send, whatever its device lists:
+    // a camera whose advertised modes cannot be negotiated.
+    std::vector<Mode> modesSent;
 };
 
 // Colour bars across the upper two thirds of every picture, left to right,
@@ -36,10 +50,22 @@ struct Bar {
 constexpr int kBarCount = 7;
 extern const Bar kBars[kBarCount];
 
+// A camera in the form webcams take, named by one of its modes:
+// "<format>-<width>x<height>@<frames per second>", the format "yuy2",
+// "nv12" or "mjpeg" (any case), say "mjpeg-1920x1080@30". Its device lists
+// that mode first, then the rest of kWebcamModes; an MJPEG camera's source
+// answers caps queries with open ranges. False for any other text.
+bool cameraOfMode(const std::string &mode, Camera *camera);
+
+// The modes the webcam-like cameras list, in this order.
+extern const std::vector<Mode> kWebcamModes;
+
 // The cameras a plugin loaded through GST_PLUGIN_PATH offers: the
 // test-pattern camera (320 x 240, YUY2, 30 frames a second) first, then
-// the DV one; the DV one first when VIRTUAL_CAMERA is "dv", for a host
-// that wants to try the decode sizes.
+// the DV one, then a YUY2, an NV12 and an MJPEG camera listing
+// kWebcamModes. VIRTUAL_CAMERA puts one first: "dv" the DV camera, for a
+// host that wants to try the decode sizes, or a mode as cameraOfMode
+// reads it, for a host that wants that mode.
 std::vector<Camera> defaultCameras();
 
 // Makes the provider known in this process, offering defaultCameras(),

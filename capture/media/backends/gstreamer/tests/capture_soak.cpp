@@ -12,10 +12,11 @@
 #include "host_window.h"
 #include "interpreter.h"
 #include "patience.h"
-#include "platform_faults.h"
+#include "pelquist_driver.h"
 #include "plugin_loader.h"
 #include "process_figures.h"
 #include "virtual_camera.h"
+#include "worker_watch.h"
 
 #include <dlfcn.h>
 #include <gst/gst.h>
@@ -67,20 +68,21 @@ const Rectangle kExtremeRectangles[] = {
     {-2147483647, 0, 20, 20},
 };
 
-class SoakHost {
+// The host: the plug-in driven through the host's driver, loaded and
+// unloaded as a long-lived host does.
+class SoakHost : public host::PelquistDriver {
 public:
-    explicit SoakHost(unsigned long window) : window_(window) {}
+    explicit SoakHost(unsigned long window) : PelquistDriver(kFrameSemaphore, std::chrono::seconds(30)), window_(window) {}
 
     bool load(std::string *error) {
         plugin_ = host::Plugin::open("Pelquist", host::Plugin::defaultDirectory(), error);
         if (plugin_ == nullptr) return false;
-        auto initialise = reinterpret_cast<HostWord(HOST_CALL *)(void)>(plugin_->symbol("initialiseModule"));
-        if (plugin_->bind(vm_.table()) != 1 || initialise == nullptr || initialise() != 1) {
+        attach(vm_, *plugin_);
+        if (!bindAndInitialise()) {
             *error = "the plug-in did not bind and initialise";
             return false;
         }
         vm_.offerWindow(window_);
-        receiver_ = vm_.memory().newPointers(0);
         return true;
     }
 
@@ -88,8 +90,7 @@ public:
     // when the library is still mapped afterwards.
     bool unload() {
         std::string path = plugin_->path();
-        if (auto shutdown = reinterpret_cast<HostWord(HOST_CALL *)(void)>(plugin_->symbol("shutdownModule")))
-            shutdown();
+        moduleEntry("shutdownModule");
         plugin_.reset();
         void *still = dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
         if (still == nullptr) return true;
@@ -97,42 +98,9 @@ public:
         return false;
     }
 
-    bool call(const char *primitive, std::initializer_list<HostWord> arguments = {}) {
-        host::Plugin::Primitive entry = plugin_->primitive(primitive);
-        if (entry == nullptr) return false;
-        vm_.prepareCall(receiver_, arguments);
-        entry();
-        return !vm_.failed();
-    }
-    HostWord answer() { return vm_.stack().back(); }
-    static HostWord integer(HostWord value) { return host::ObjectMemory::smallInteger(value); }
-
-    int lastError() {
-        return call("primDecoderGetLastError") ? int(host::ObjectMemory::smallIntegerValue(answer())) : -1;
-    }
-    uint32_t decodeSize() { return call("primDecoderGetDecodeSize") ? vm_.memory().positiveIntegerValue(answer()) : 0; }
-    double lastSampleTime() { return call("primDecoderGetLastSampleTime") ? vm_.memory().floatValue(answer()) : -1; }
-
-    // The worker's build has ended: it waits for commands, or it is gone.
-    bool initializeAndAwaitBuild() {
-        int waits = media::platformCounts().eventWaits;
-        if (!call("primInitializeDecoder")) return false;
-        return eventually([&] {
-            media::PlatformCounts counts = media::platformCounts();
-            return counts.eventWaits > waits || counts.threadsRunning == 0;
-        });
-    }
-    bool awaitWorkerEnd() {
-        return eventually([] { return media::platformCounts().threadsRunning == 0; });
-    }
-
-    uint64_t framesSignalled() { return vm_.signalCount(kFrameSemaphore); }
-    bool awaitFrames(uint64_t count, std::chrono::seconds patience) {
-        return vm_.waitForSignals(kFrameSemaphore, count, patience);
-    }
-
     void setRenderRect(const Rectangle &r) {
-        call("primDecoderSetRenderRect", {integer(r.left), integer(r.top), integer(r.width), integer(r.height)});
+        call("primDecoderSetRenderRect",
+             {smallInteger(r.left), smallInteger(r.top), smallInteger(r.width), smallInteger(r.height)});
     }
     void showWindow(bool show) {
         call("primDecoderShowWindow", {show ? vm_.memory().trueObject() : vm_.memory().falseObject()});
@@ -140,19 +108,17 @@ public:
     // A request, and a copy into a bitmap of the decode size once a frame
     // may have been kept; with the graph stopped the copy may fail.
     void captureAndCopy(int depth) {
-        uint32_t size = decodeSize();
-        uint64_t before = framesSignalled();
+        const host::FrameSize size = decodeSize();
+        const uint64_t before = framesSignalled();
         if (!call("primDecoderRequestCapture")) return;
-        awaitFrames(before + 2, std::chrono::seconds(1));
-        HostWord bitmap = vm_.memory().newBitmap(int(size >> 16), int(size & 0xFFFF), depth);
-        call("primDecoderCopyLastCapturedFrameInto", {bitmap});
+        vm_.waitForSignals(kFrameSemaphore, before + 2, std::chrono::seconds(1));
+        copyInto(vm_.memory().newBitmap(size.width, size.height, depth));
     }
 
 private:
     const unsigned long window_;
     host::Interpreter vm_;
     std::unique_ptr<host::Plugin> plugin_;
-    HostWord receiver_ = 0;
 };
 
 class Soak {
@@ -161,21 +127,22 @@ public:
 
     // One life of the decoder; false, with the reason, when it failed.
     bool cycle(std::string *failure) {
-        if (!host_.initializeAndAwaitBuild() || host_.lastError() != 1) {
+        if (!workerwatch::initializeAndAwaitBuild(host_) || host_.lastError() != 1) {
             *failure = "the build failed with status " + std::to_string(host_.lastError());
             return false;
         }
-        host_.call("primSetFrameSemaphore", {SoakHost::integer(kFrameSemaphore)});
+        host_.call("primSetFrameSemaphore", {SoakHost::smallInteger(kFrameSemaphore)});
         int steps = pick(3, 12);
         for (int step = 0; step < steps; ++step) randomStep();
         // Whatever the preview went through, frames reach the host once the
         // window is set up (running needs it), shown or not.
         host_.showWindow(pick(0, 1) == 1);
         host_.call("primDecoderRun");
-        bool framesCame = host_.awaitFrames(host_.framesSignalled() + 3, std::chrono::seconds(10));
+        bool framesCame = host_.interpreter().waitForSignals(kFrameSemaphore, host_.framesSignalled() + 3,
+                                                             std::chrono::seconds(10));
         int status = host_.lastError();
         host_.call("primShutdownDecoder");
-        if (!host_.awaitWorkerEnd()) {
+        if (!workerwatch::awaitWorkerEnd(host_)) {
             *failure = "the worker did not end after primShutdownDecoder";
             return false;
         }
@@ -277,9 +244,9 @@ int main(int argc, char **argv) {
                 std::printf("cycle %d: %s\n", cycle, error.c_str());
                 return 1;
             }
-            if (host.lastError() != 0 || host.decodeSize() != 0 || host.lastSampleTime() != 0) {
+            if (host.lastError() != 0 || host.decodeSizeWord() != 0 || host.lastSampleTime() != 0) {
                 std::printf("cycle %d: a reload kept state: status %d, decode size %08x, sample time %g\n", cycle,
-                            host.lastError(), host.decodeSize(), host.lastSampleTime());
+                            host.lastError(), host.decodeSizeWord(), host.lastSampleTime());
                 ++failures;
             }
         }

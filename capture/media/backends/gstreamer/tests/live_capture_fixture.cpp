@@ -1,10 +1,6 @@
 #include "live_capture_fixture.h"
 
-#include "platform_faults.h"
-
 #include <gst/gst.h>
-
-#include <chrono>
 
 namespace livetest {
 
@@ -36,25 +32,6 @@ void LiveCaptureTest::TearDown() {
     EXPECT_TRUE(awaitWorkerEnd());
 }
 
-bool LiveCaptureTest::initializeAndAwaitBuild() {
-    int waits = media::platformCounts().eventWaits;
-    if (!call("primInitializeDecoder")) return false;
-    return eventually([&] {
-        media::PlatformCounts counts = media::platformCounts();
-        return counts.eventWaits > waits || counts.threadsRunning == 0;
-    });
-}
-
-bool LiveCaptureTest::post(const char *primitive) {
-    int waits = media::platformCounts().eventWaits;
-    if (!call(primitive)) return false;
-    return eventually([&] { return media::platformCounts().eventWaits > waits; });
-}
-
-bool LiveCaptureTest::awaitWorkerEnd() {
-    return eventually([] { return media::platformCounts().threadsRunning == 0; });
-}
-
 void LiveCaptureTest::startCapture(const std::vector<virtualcamera::Camera> &cameras) {
     virtualcamera::offerCameras(cameras);
     ASSERT_TRUE(initializeAndAwaitBuild());
@@ -64,10 +41,6 @@ void LiveCaptureTest::startCapture(const std::vector<virtualcamera::Camera> &cam
     ASSERT_TRUE(post("primDecoderRun"));
     ASSERT_EQ(lastError(), 1);
     ASSERT_TRUE(awaitFrames(framesSignalled() + 3));
-}
-
-bool LiveCaptureTest::awaitFrames(uint64_t count) {
-    return vm.waitForSignals(kFrameSemaphore, count, std::chrono::seconds(30));
 }
 
 } // namespace livetest

@@ -9,8 +9,8 @@
 #include "capture_session.h"
 #include "patience.h"
 #include "virtual_camera.h"
+#include "worker_watch.h"
 
-#include <functional>
 #include <vector>
 
 namespace livetest {
@@ -26,15 +26,12 @@ protected:
     static void SetUpTestSuite();
     void SetUp() override;
     void TearDown() override;
-    bool waitUntil(const std::function<bool()> &condition) override { return eventually(condition); }
-    bool awaitFrames(uint64_t count) override;
 
-    // primInitializeDecoder, then waits until the worker's build has
-    // ended: at its first wait when it succeeded, gone when it failed.
-    bool initializeAndAwaitBuild();
-    // A post that waits until the worker has carried it out.
-    bool post(const char *primitive);
-    bool awaitWorkerEnd();
+    // The worker's progress as the test-only runtime counts it
+    // (worker_watch.h).
+    bool initializeAndAwaitBuild() { return workerwatch::initializeAndAwaitBuild(*this); }
+    bool post(const char *primitive) { return workerwatch::post(*this, primitive); }
+    bool awaitWorkerEnd() { return workerwatch::awaitWorkerEnd(*this); }
 
     // Offers the cameras, builds, shows the preview at the rectangle set
     // before, registers the frame semaphore and runs until frames come.

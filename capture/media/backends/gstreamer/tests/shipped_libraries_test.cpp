@@ -4,14 +4,12 @@
 // tests, capture from the virtual camera, and no test-only library is
 // loaded on the way.
 #include "capture_session.h"
-#include "patience.h"
 #include "test_pattern.h"
 #include "virtual_camera.h"
 
 #include <gst/gst.h>
 #include <link.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -55,10 +53,6 @@ protected:
     void SetUp() override {
         CaptureSession::SetUp();
         vm.offerWindow(0x2A);
-    }
-    bool waitUntil(const std::function<bool()> &condition) override { return eventually(condition); }
-    bool awaitFrames(uint64_t count) override {
-        return vm.waitForSignals(capturesession::kFrameSemaphore, count, std::chrono::seconds(30));
     }
 
     static fs::path folder;

@@ -38,6 +38,7 @@ protected:
         if (left != nullptr) dlclose(left);
         loadPlugin();
         ASSERT_NE(plugin, nullptr);
+        attach(vm, *plugin);
         ASSERT_EQ(plugin->bind(vm.table()), 1);
     }
 

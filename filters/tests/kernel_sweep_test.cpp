@@ -6,6 +6,7 @@
 #include "background_subtraction.h"
 #include "brightness_contrast.h"
 #include "convolution.h"
+#include "convolution_rows.h"
 #include "instruction_sets.h"
 #include "kernel_dispatch.h"
 #include "random_effects.h"
@@ -15,7 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 namespace mardolin_test {
 namespace {
@@ -318,6 +321,66 @@ TEST(KernelSweep, BatchedMeltExchangesLikeThePlainLoop) {
             EXPECT_EQ(firstDifference(expected, actual), expected.size())
                 << c.width << "x" << c.height << ", " << c.amount;
             EXPECT_EQ(generatorState(), expectedState) << c.width << "x" << c.height << ", " << c.amount;
+        }
+}
+
+std::vector<Variant<const ConvolutionRowKernels *>> convolutionRowKernels() {
+    std::vector<Variant<const ConvolutionRowKernels *>> variants;
+#if MARDOLIN_X86_KERNELS
+    if (avx2()) variants.push_back({"AVX2", ConvolutionRowsAvx2.step, &ConvolutionRowsAvx2});
+#endif
+#if MARDOLIN_NEON_KERNELS
+    variants.push_back({"NEON", ConvolutionRowsNeon.step, &ConvolutionRowsNeon});
+#endif
+    return variants;
+}
+
+// The single-precision sum the scalar kernel makes of one channel value
+// under every weight.
+float chainedSum(const std::vector<float> &weights, int32_t channel) {
+    float sum = static_cast<float>(static_cast<double>(channel) * weights[1]);
+    sum = static_cast<float>(static_cast<double>(channel) * weights[0] + sum);
+    for (size_t k = 2; k < weights.size(); ++k) sum = static_cast<float>(static_cast<double>(channel) * weights[k] + sum);
+    return sum;
+}
+
+// Random weights of many magnitudes, and small integer ones, on pictures a
+// few strips wide with columns left over: the row kernels against the
+// scalar kernel, word for word. Every other trial is a picture of one
+// colour whose red sum the bias cancels and a divisor of 2^-20 magnifies,
+// so that a step rounded otherwise than the scalar kernel's shows.
+TEST(KernelSweep, ConvolutionRowKernelsAgreeWithTheScalarKernel) {
+    std::mt19937 random(20240611u);
+    std::uniform_real_distribution<float> mantissa(-1.0f, 1.0f);
+    std::uniform_int_distribution<int> exponent(-8, 8), small(-7, 7), byte(2, 255), coin(0, 3);
+    for (const auto &variant : convolutionRowKernels())
+        for (int trial = 0; trial < 60; ++trial) {
+            const int32_t size = trial % 2 == 0 ? 3 : 5, width = 16 * (1 + trial % 3) + trial % 5, height = 1 + trial % 6;
+            const bool sensitive = trial % 4 < 2, integer = !sensitive && coin(random) == 0;
+            std::vector<float> weights(size_t(size * size));
+            for (float &weight : weights)
+                weight = integer ? float(small(random)) / 4.0f : std::ldexp(mantissa(random), exponent(random));
+            std::vector<uint32_t> kernel(weights.size());
+            std::memcpy(kernel.data(), weights.data(), sizeof(float) * weights.size());
+            std::vector<uint32_t> source = awkwardPicture(size_t(width * height), uint32_t(trial) + 3);
+            double divisor = coin(random) == 0 ? 1.0 : std::ldexp(double(mantissa(random)), exponent(random));
+            double bias = coin(random) == 0 ? 0.0 : 300.0 * double(mantissa(random));
+            if (sensitive) {
+                const int32_t red = byte(random);
+                std::fill(source.begin(), source.end(), 0xFF000000u | uint32_t(red) << 16 | uint32_t(byte(random)) << 8 |
+                                                             uint32_t(byte(random)));
+                divisor = std::ldexp(1.0, -20);
+                bias = 100 * divisor - static_cast<double>(chainedSum(weights, red));
+            }
+            std::vector<uint32_t> expected(source.size(), 7u), actual(source.size(), 7u);
+            convolveColumnsFrom(size, 0, source.data(), expected.data(), width, height, kernel.data(), divisor, bias);
+            convolveInStrips(*variant.kernel, nullptr, size, source.data(), actual.data(), width, height, kernel.data(), divisor,
+                             bias);
+            if (sensitive) {
+                ASSERT_EQ((expected[0] >> 16) & 255u, 100u) << "trial " << trial;
+            }
+            EXPECT_EQ(firstDifference(expected, actual), expected.size())
+                << variant.name << ", trial " << trial << (integer ? ", integer weights" : ", float weights");
         }
 }
 

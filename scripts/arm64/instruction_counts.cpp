@@ -72,7 +72,7 @@ int main(int argc, char **argv) {
     else if (kernel == "colortv") oldColorTVPixels(words.data(), pixels);
     else if (kernel == "colortv_neon") oldColorTVPixelsNeon(words.data(), pixels);
     else if (kernel.rfind("convolve", 0) == 0 && neon)
-        convolveInStrips(ConvolutionRowsNeon, size, words.data(), output.data(), Width, pixels / Width, weights.data(),
+        convolveInStrips(ConvolutionRowsNeon, nullptr, size, words.data(), output.data(), Width, pixels / Width, weights.data(),
                          9.0, 0.5);
     else if (kernel.rfind("convolve", 0) == 0)
         convolveColumnsFrom(size, 0, words.data(), output.data(), Width, pixels / Width, weights.data(), 9.0, 0.5);

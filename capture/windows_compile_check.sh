@@ -9,7 +9,11 @@ compiler="${MINGW_CXX:-i686-w64-mingw32-g++}"
 output="$(mktemp -d)"
 trap 'rm -rf "$output"' EXIT
 
-sources=("$here"/*.cpp)
+# The NEON twins are aarch64's alone.
+sources=()
+for source in "$here"/*.cpp; do
+  [[ $source == *_neon.cpp ]] || sources+=("$source")
+done
 for source in "${sources[@]}"; do
   "$compiler" -std=c++17 -Wall -Wextra -Werror -O2 -c "$source" \
     -I "$here" -I "$here/../host" -o "$output/$(basename "$source" .cpp).o"

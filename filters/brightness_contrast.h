@@ -43,6 +43,37 @@ void adjustPixelsWithTablesAvx2(uint32_t *words, int32_t count, const ChannelTab
 void adjustPixelsWithTablesAvx512(uint32_t *words, int32_t count, const ChannelTables &tables); // 16 pixels
 void adjustPixelsWithTablesNeon(uint32_t *words, int32_t count, const ChannelTables &tables);   // 16 pixels
 
+// Where gathers are slow, computing a channel costs less than looking it up.
+// The contrast step is close to a line in the channel value, so it is
+// written in fixed point: contrasted = clamp((slope * c + intercept) >> 20,
+// 0, 255), then (blue only) 1 reads as 0, then brightness is added and the
+// sum clamped to 0 .. 255. The sums stay inside 32 bits.
+struct ChannelLine {
+    int32_t slope;
+    int32_t intercept;
+    int32_t brightness; // trunc(b * 256), -256 .. 256
+};
+
+struct ChannelLines {
+    ChannelLine red;
+    ChannelLine green;
+    ChannelLine blue;
+};
+
+constexpr int ChannelLineShift = 20;
+
+// Finds lines that give every entry of the tables made from the same levels,
+// and answers whether it did; some levels put the exact results too close
+// to a step for any line. Any thread.
+bool fitChannelLines(ChannelLines &lines, const ChannelTables &tables, ChannelLevels contrast,
+                     ChannelLevels brightness);
+
+// The pixel the lines make of a word, with the packing of
+// adjustPixelsWithTables; the fast twin takes a count that is a multiple of
+// 8. Host thread; touches only words[0 .. count - 1].
+void adjustPixelsWithLines(uint32_t *words, int32_t count, const ChannelLines &lines);
+void adjustPixelsWithLinesAvx2(uint32_t *words, int32_t count, const ChannelLines &lines); // 8 pixels
+
 } // namespace mardolin
 
 #endif

@@ -23,6 +23,7 @@ struct KernelSet {
     KernelLevel level;
     int32_t step;
     void (*adjustWithTables)(uint32_t *words, int32_t count, const ChannelTables &tables);
+    void (*adjustWithLines)(uint32_t *words, int32_t count, const ChannelLines &lines); // null: tables only
     void (*subtractAbove)(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
                           int32_t movingSum);
     PixelEffect oldBWTV;
@@ -32,25 +33,25 @@ struct KernelSet {
 };
 
 // The scalar level runs the reference kernels themselves; its set only names it.
-constexpr KernelSet ScalarKernels = {KernelLevel::Scalar, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+constexpr KernelSet ScalarKernels = {KernelLevel::Scalar, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 // clang-format off
 #if MARDOLIN_X86_KERNELS
 constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 4,
-    adjustPixelsWithTables, subtractBackgroundAboveSse2, oldBWTVPixelsSse2, oldColorTVPixelsSse2, nullptr, nullptr};
+    adjustPixelsWithTables, nullptr, subtractBackgroundAboveSse2, oldBWTVPixelsSse2, oldColorTVPixelsSse2, nullptr, nullptr};
 constexpr KernelSet Avx2Kernels = {KernelLevel::Avx2, 8,
-    adjustPixelsWithTablesAvx2, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx2, oldColorTVPixelsAvx2,
+    adjustPixelsWithTablesAvx2, adjustPixelsWithLinesAvx2, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx2, oldColorTVPixelsAvx2,
     &ConvolutionRowsAvx2, &FusedRowsAvx2};
 constexpr KernelSet Avx512Kernels = {KernelLevel::Avx512, 16,
-    adjustPixelsWithTablesAvx512, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx512, oldColorTVPixelsAvx512,
+    adjustPixelsWithTablesAvx512, nullptr, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx512, oldColorTVPixelsAvx512,
     &ConvolutionRowsAvx2, &FusedRowsAvx2};
 #elif MARDOLIN_NEON_KERNELS
 constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 16,
-    adjustPixelsWithTablesNeon, subtractBackgroundAboveNeon, oldBWTVPixelsNeon, oldColorTVPixelsNeon,
+    adjustPixelsWithTablesNeon, nullptr, subtractBackgroundAboveNeon, oldBWTVPixelsNeon, oldColorTVPixelsNeon,
     &ConvolutionRowsNeon, nullptr};
 #else
 constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 1,
-    adjustPixelsWithTables, subtractBackgroundAbove, oldBWTVPixels, oldColorTVPixels, nullptr, nullptr};
+    adjustPixelsWithTables, nullptr, subtractBackgroundAbove, oldBWTVPixels, oldColorTVPixels, nullptr, nullptr};
 #endif
 // clang-format on
 
@@ -140,7 +141,11 @@ void adjustBrightnessAndContrast(uint32_t *words, int32_t count, ChannelLevels c
     ChannelTables tables;
     fillChannelTables(tables, contrast, brightness);
     const int32_t head = vectorPart(count, set);
-    set.adjustWithTables(words, head, tables);
+    ChannelLines lines;
+    if (set.adjustWithLines != nullptr && fitChannelLines(lines, tables, contrast, brightness))
+        set.adjustWithLines(words, head, lines);
+    else
+        set.adjustWithTables(words, head, tables);
     adjustPixelsWithTables(words + head, count - head, tables);
 }
 

@@ -109,6 +109,78 @@ TEST(KernelSweep, TableKernelsAgreeWithThePortableLoop) {
     }
 }
 
+// Levels drawn over and beyond -1 .. 1, with the edges and NaN mixed in.
+std::vector<Levels> randomLevels(size_t count, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> spread(-1.2, 1.2);
+    const double edges[] = {-1.0, 0.0, 1.0, NaN, 0.5, -0.5};
+    auto level = [&] { return random() % 8 == 0 ? edges[random() % 6] : spread(random); };
+    std::vector<Levels> levels(count);
+    for (Levels &l : levels) l = {{level(), level(), level()}, {level(), level(), level()}};
+    return levels;
+}
+
+// A level whose exact contrast results sit right at a step has no line;
+// those must stay rare, or the computed kernel would seldom run.
+TEST(KernelSweep, ChannelLinesFitAlmostEveryLevel) {
+    int32_t fitted = 0;
+    const std::vector<Levels> levels = randomLevels(20000, 11);
+    for (const Levels &l : levels) {
+        ChannelTables tables;
+        fillChannelTables(tables, l.contrast, l.brightness);
+        ChannelLines lines;
+        fitted += fitChannelLines(lines, tables, l.contrast, l.brightness);
+    }
+    EXPECT_GE(fitted, int32_t(levels.size()) * 99 / 100);
+    for (const Levels &l : SweptLevels) {
+        ChannelTables tables;
+        fillChannelTables(tables, l.contrast, l.brightness);
+        ChannelLines lines;
+        EXPECT_TRUE(fitChannelLines(lines, tables, l.contrast, l.brightness));
+    }
+}
+
+// The lines stand in for the tables: every colour against the scalar
+// kernel, under the swept levels and a few random ones.
+TEST(KernelSweep, ChannelLinesGiveTheScalarKernelsWordForEveryColour) {
+    std::vector<uint32_t> colours(size_t(1) << 24);
+    for (uint32_t colour = 0; colour < colours.size(); ++colour)
+        colours[colour] = (colour * 2654435761u) << 24 | colour;
+    std::vector<Levels> levels(std::begin(SweptLevels), std::end(SweptLevels));
+    for (const Levels &l : randomLevels(4, 12)) levels.push_back(l);
+    for (const Levels &l : levels) {
+        ChannelTables tables;
+        fillChannelTables(tables, l.contrast, l.brightness);
+        ChannelLines lines;
+        if (!fitChannelLines(lines, tables, l.contrast, l.brightness)) continue;
+        std::vector<uint32_t> expected = colours, actual = colours;
+        adjustBrightnessAndContrastPixels(expected.data(), int32_t(expected.size()), l.contrast, l.brightness);
+        adjustPixelsWithLines(actual.data(), int32_t(actual.size()), lines);
+        const size_t at = firstDifference(expected, actual);
+        ASSERT_EQ(at, expected.size()) << std::hex << colours[at] << " gives " << actual[at] << ", not "
+                                       << expected[at];
+    }
+}
+
+#if MARDOLIN_X86_KERNELS
+TEST(KernelSweep, LineKernelAgreesWithThePortableLoop) {
+    if (!avx2()) GTEST_SKIP() << "no AVX2";
+    for (const Levels &l : randomLevels(200, 13)) {
+        ChannelTables tables;
+        fillChannelTables(tables, l.contrast, l.brightness);
+        ChannelLines lines;
+        if (!fitChannelLines(lines, tables, l.contrast, l.brightness)) continue;
+        for (int32_t count : Counts) {
+            const std::vector<uint32_t> words = awkwardPicture(size_t(count), uint32_t(count) + 7);
+            std::vector<uint32_t> expected = words, actual = words;
+            adjustPixelsWithLines(expected.data(), count, lines);
+            adjustPixelsWithLinesAvx2(actual.data(), count, lines);
+            ASSERT_EQ(firstDifference(expected, actual), expected.size()) << count;
+        }
+    }
+}
+#endif
+
 double distanceOfSum(int32_t sum) { return sum * 0.0013020833333333333; }
 
 // Around every distance a sum can have, and beyond them all.

@@ -2,6 +2,7 @@
 
 #include "pixel.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace mardolin {
@@ -20,6 +21,14 @@ double distanceOfSum(int32_t sum) { return sum * 0.0013020833333333333; }
 
 double pixelDistance(uint32_t a, uint32_t b) { return distanceOfSum(channelSum(a, b)); }
 
+// A few steps of stores are in flight at once; a kilobyte covers them.
+constexpr uintptr_t AliasWindow = 1024;
+
+bool liesJustBelow(const void *input, const void *output) {
+    const uintptr_t distance = (reinterpret_cast<uintptr_t>(output) - reinterpret_cast<uintptr_t>(input)) & 4095u;
+    return distance != 0 && distance < AliasWindow;
+}
+
 } // namespace
 
 void subtractBackgroundPixels(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
@@ -36,6 +45,12 @@ int32_t smallestMovingSum(double threshold) {
     int32_t sum = 0;
     while (sum <= LargestChannelSum && !(distanceOfSum(sum) > threshold)) ++sum;
     return sum;
+}
+
+bool runsDescending(const void *frame, const void *background, const void *output) {
+    const bool upwardMeetsStores = liesJustBelow(frame, output) || liesJustBelow(background, output);
+    const bool downwardMeetsStores = liesJustBelow(output, frame) || liesJustBelow(output, background);
+    return upwardMeetsStores && !downwardMeetsStores;
 }
 
 void subtractBackgroundAbove(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,

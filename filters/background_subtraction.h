@@ -20,6 +20,13 @@ void subtractBackgroundPixels(const uint32_t *frame, const uint32_t *background,
 // sums from this one up (766 when it holds for none, as with a NaN). Any thread.
 int32_t smallestMovingSum(double threshold);
 
+// Whether a fast kernel should run from the last step down. Each index is
+// read before it is written and no other, so either order gives the same
+// words. A load whose address matches a store still in flight in its low 12
+// bits waits for that store; running up, every load of an input that lies
+// just below the output in those bits meets the step before's store.
+bool runsDescending(const void *frame, const void *background, const void *output);
+
 // subtractBackgroundPixels with the threshold in that integer form. Fast
 // twins take a count that is a multiple of their width.
 void subtractBackgroundAbove(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
@@ -28,6 +35,8 @@ void subtractBackgroundAboveSse2(const uint32_t *frame, const uint32_t *backgrou
                                  int32_t movingSum); // 4 pixels
 void subtractBackgroundAboveAvx2(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
                                  int32_t movingSum); // 8 pixels
+void subtractBackgroundAboveAvx512(const uint32_t *frame, const uint32_t *background, uint32_t *output,
+                                   int32_t count, int32_t movingSum); // 16 pixels
 void subtractBackgroundAboveNeon(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
                                  int32_t movingSum); // 16 pixels
 

@@ -43,7 +43,7 @@ constexpr KernelSet Avx2Kernels = {KernelLevel::Avx2, 8,
     adjustPixelsWithTablesAvx2, adjustPixelsWithLinesAvx2, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx2, oldColorTVPixelsAvx2,
     &ConvolutionRowsAvx2, &FusedRowsAvx2};
 constexpr KernelSet Avx512Kernels = {KernelLevel::Avx512, 16,
-    adjustPixelsWithTablesAvx512, nullptr, subtractBackgroundAboveAvx2, oldBWTVPixelsAvx512, oldColorTVPixelsAvx512,
+    adjustPixelsWithTablesAvx512, nullptr, subtractBackgroundAboveAvx512, oldBWTVPixelsAvx512, oldColorTVPixelsAvx512,
     &ConvolutionRowsAvx2, &FusedRowsAvx2};
 #elif MARDOLIN_NEON_KERNELS
 constexpr KernelSet BaselineKernels = {KernelLevel::Baseline, 16,

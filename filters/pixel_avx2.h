@@ -11,12 +11,10 @@
 namespace mardolin {
 namespace {
 
-// blueOf: a blue byte of 1 reads as 0. The byte compare also marks zero
-// bytes elsewhere in the word, which the mask drops; adding 0xFF to a blue
-// byte of 1 wraps it to 0 without carrying into green.
+// blueOf: a blue byte of 1 reads as 0. The byte compare also marks the
+// zero bytes elsewhere in the word, and clearing those changes nothing.
 inline __m256i withBlueRuleAvx2(__m256i words) {
-    const __m256i blueIsOne = _mm256_and_si256(_mm256_cmpeq_epi8(words, _mm256_set1_epi32(1)), _mm256_set1_epi32(255));
-    return _mm256_add_epi8(words, blueIsOne);
+    return _mm256_andnot_si256(_mm256_cmpeq_epi8(words, _mm256_set1_epi32(1)), words);
 }
 
 // packPixel with alpha 255: a word whose three channels are all 0 is OpaqueBlack.

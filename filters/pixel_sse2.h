@@ -11,12 +11,10 @@
 namespace mardolin {
 namespace {
 
-// blueOf: a blue byte of 1 reads as 0. The byte compare also marks zero
-// bytes elsewhere in the word, which the mask drops; adding 0xFF to a blue
-// byte of 1 wraps it to 0 without carrying into green.
+// blueOf: a blue byte of 1 reads as 0. The byte compare also marks the
+// zero bytes elsewhere in the word, and clearing those changes nothing.
 inline __m128i withBlueRuleSse2(__m128i words) {
-    const __m128i blueIsOne = _mm_and_si128(_mm_cmpeq_epi8(words, _mm_set1_epi32(1)), _mm_set1_epi32(255));
-    return _mm_add_epi8(words, blueIsOne);
+    return _mm_andnot_si128(_mm_cmpeq_epi8(words, _mm_set1_epi32(1)), words);
 }
 
 // packPixel with alpha 255: a word whose three channels are all 0 is OpaqueBlack.

@@ -210,6 +210,7 @@ std::vector<Variant<SubtractionKernel>> subtractionKernels() {
 #if MARDOLIN_X86_KERNELS
     variants.push_back({"SSE2", 4, subtractBackgroundAboveSse2});
     if (avx2()) variants.push_back({"AVX2", 8, subtractBackgroundAboveAvx2});
+    if (avx512()) variants.push_back({"AVX-512", 16, subtractBackgroundAboveAvx512});
 #endif
 #if MARDOLIN_NEON_KERNELS
     variants.push_back({"NEON", 16, subtractBackgroundAboveNeon});
@@ -230,6 +231,38 @@ TEST(KernelSweep, SubtractionKernelsAgreeWithTheScalarKernel) {
                 EXPECT_EQ(firstDifference(expected, actual), expected.size())
                     << variant.name << ", " << count << ", threshold " << threshold;
             }
+}
+
+// The kernels run up or down by where the three arrays lie; both orders,
+// and output on an input, give the scalar kernel's words.
+TEST(KernelSweep, SubtractionKernelsAgreeWhicheverWayTheyRun) {
+    constexpr int32_t count = 4096;
+    struct Layout {
+        size_t frame, background, output; // word offsets in one 4 KiB-aligned block
+        bool descending;
+    } layouts[] = {
+        {0, 5 * 1024, 10 * 1024 + 4, true},   // output 16 bytes above both inputs
+        {4, 5 * 1024 + 4, 10 * 1024, false},  // output 16 bytes below both
+        {0, 5 * 1024, 0, false},              // output on the frame
+        {8, 5 * 1024 + 8, 5 * 1024 + 8, false}, // output on the background
+    };
+    std::vector<uint32_t> block(16 * 1024 + 1024);
+    uint32_t *base = block.data() + (1024 - (reinterpret_cast<uintptr_t>(block.data()) & 4095u) / 4) % 1024;
+    for (const Layout &layout : layouts)
+        for (const auto &variant : subtractionKernels()) {
+            uint32_t *frame = base + layout.frame, *background = base + layout.background, *output = base + layout.output;
+            ASSERT_EQ(runsDescending(frame, background, output), layout.descending) << layout.output;
+            const std::vector<uint32_t> frameWords = awkwardPicture(count, 21);
+            const std::vector<uint32_t> backgroundWords = nearbyPicture(frameWords, 22);
+            std::fill(output, output + count, 0xDEADBEEFu); // no word left from the kernel before
+            std::copy(frameWords.begin(), frameWords.end(), frame);
+            std::copy(backgroundWords.begin(), backgroundWords.end(), background);
+            std::vector<uint32_t> expected(count);
+            subtractBackgroundPixels(frameWords.data(), backgroundWords.data(), expected.data(), count, 0.004);
+            variant.kernel(frame, background, output, count, smallestMovingSum(0.004));
+            EXPECT_EQ(firstDifference(expected, std::vector<uint32_t>(output, output + count)), expected.size())
+                << variant.name << ", output at " << layout.output;
+        }
 }
 
 // The kernels drop alpha and read a blue byte of 1 as 0 on both sides

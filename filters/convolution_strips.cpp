@@ -36,69 +36,30 @@ size_t wordIndex(int32_t x, int32_t y, int32_t width) {
     return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
 }
 
-template <int Size>
-void integerStrips(const ConvolutionRowKernels &kernels, const uint32_t *sourceWords, uint32_t *destinationWords,
-                   int32_t width, int32_t height, int32_t columns, const IntegerRowPlan &plan) {
-    constexpr int32_t reach = (Size - 1) / 2;
-    const auto rowKernel = Size == 3 ? kernels.integerRow3 : kernels.integerRow5;
-    alignas(64) uint32_t ring[Size][RowEntries];
-    for (int32_t x0 = 0; x0 < columns; x0 += StripColumns) {
-        const int32_t stripColumns = std::min(StripColumns, columns - x0);
-        RowRing<Size> rows(height);
-        for (int32_t y = 0; y < height; ++y) {
-            int32_t slots[Size];
-            rows.rowsFor(y, slots, [&](int32_t sourceRow, int32_t slot) {
-                kernels.layOutRow(sourceWords + wordIndex(0, sourceRow, width), width, x0 - reach,
-                                  stripColumns + 2 * reach, ring[slot]);
-            });
-            const uint32_t *laidOut[Size];
-            for (int32_t i = 0; i < Size; ++i) laidOut[i] = ring[slots[i]];
-            rowKernel(laidOut, destinationWords + wordIndex(x0, y, width), stripColumns, plan);
-        }
-    }
-}
+// What a row kernel reads of a ring slot: the words themselves, or the planes.
+const uint32_t *laidOutRow(const uint32_t (&words)[RowEntries]) { return words; }
+template <typename Planes> const Planes *laidOutRow(const Planes &planes) { return &planes; }
 
-template <int Size>
-void floatStrips(const ConvolutionRowKernels &kernels, const uint32_t *sourceWords, uint32_t *destinationWords,
-                 int32_t width, int32_t height, int32_t columns, const FloatRowPlan &plan) {
+// The picture's first columns columns in strips, each strip row by row:
+// layOut(sourceRow, width, firstColumn, entries, slot) lays one source row
+// out into a ring slot, and rowKernel(rows, output, count, plan) makes one
+// strip row from the slots.
+template <int Size, typename Slot, typename LayOut, typename RowKernel, typename Plan>
+void walkStrips(const uint32_t *sourceWords, uint32_t *destinationWords, int32_t width, int32_t height,
+                int32_t columns, LayOut layOut, RowKernel rowKernel, const Plan &plan) {
     constexpr int32_t reach = (Size - 1) / 2;
-    const auto rowKernel = Size == 3 ? kernels.floatRow3 : kernels.floatRow5;
-    alignas(64) uint32_t words[RowEntries];
-    alignas(64) ChannelPlanes ring[Size];
+    alignas(64) Slot ring[Size];
     for (int32_t x0 = 0; x0 < columns; x0 += StripColumns) {
         const int32_t stripColumns = std::min(StripColumns, columns - x0);
         RowRing<Size> rows(height);
         for (int32_t y = 0; y < height; ++y) {
             int32_t slots[Size];
             rows.rowsFor(y, slots, [&](int32_t sourceRow, int32_t slot) {
-                const int32_t entries = stripColumns + 2 * reach;
-                kernels.layOutRow(sourceWords + wordIndex(0, sourceRow, width), width, x0 - reach, entries, words);
-                kernels.splitRow(words, entries, ring[slot]);
+                layOut(sourceWords + wordIndex(0, sourceRow, width), width, x0 - reach, stripColumns + 2 * reach,
+                       ring[slot]);
             });
-            const ChannelPlanes *laidOut[Size];
-            for (int32_t i = 0; i < Size; ++i) laidOut[i] = &ring[slots[i]];
-            rowKernel(laidOut, destinationWords + wordIndex(x0, y, width), stripColumns, plan);
-        }
-    }
-}
-
-template <int Size>
-void fusedStrips(const FusedRowKernels &kernels, const uint32_t *sourceWords, uint32_t *destinationWords,
-                 int32_t width, int32_t height, int32_t columns, const FusedRowPlan &plan) {
-    constexpr int32_t reach = (Size - 1) / 2;
-    const auto rowKernel = Size == 3 ? kernels.fusedRow3 : kernels.fusedRow5;
-    alignas(64) SingleChannelPlanes ring[Size];
-    for (int32_t x0 = 0; x0 < columns; x0 += StripColumns) {
-        const int32_t stripColumns = std::min(StripColumns, columns - x0);
-        RowRing<Size> rows(height);
-        for (int32_t y = 0; y < height; ++y) {
-            int32_t slots[Size];
-            rows.rowsFor(y, slots, [&](int32_t sourceRow, int32_t slot) {
-                kernels.splitRow(sourceWords + wordIndex(0, sourceRow, width), width, x0 - reach,
-                                 stripColumns + 2 * reach, ring[slot]);
-            });
-            const SingleChannelPlanes *laidOut[Size];
-            for (int32_t i = 0; i < Size; ++i) laidOut[i] = &ring[slots[i]];
+            decltype(laidOutRow(ring[0])) laidOut[Size];
+            for (int32_t i = 0; i < Size; ++i) laidOut[i] = laidOutRow(ring[slots[i]]);
             rowKernel(laidOut, destinationWords + wordIndex(x0, y, width), stripColumns, plan);
         }
     }
@@ -160,14 +121,17 @@ int32_t stripsOfSize(const ConvolutionRowKernels &kernels, const FusedRowKernels
         fillChannelValues(integer, divisor, bias, values);
         IntegerRowPlan plan = {integer.scaled, values, integer.lowestSum, integer.sumCount, false, 0.0f, 0.0f};
         chooseComputedValues(kernels, integer, divisor, bias, plan);
-        integerStrips<Size>(kernels, sourceWords, destinationWords, width, height, columns, plan);
+        walkStrips<Size, uint32_t[RowEntries]>(sourceWords, destinationWords, width, height, columns,
+                                               kernels.layOutRow, Size == 3 ? kernels.integerRow3 : kernels.integerRow5,
+                                               plan);
         return columns;
     }
     if (fused != nullptr && fusedSumsAreExact(weights, Size * Size)) {
         const int32_t columns = stripColumnsOf(width, fused->step);
         if (columns > 0) {
-            fusedStrips<Size>(*fused, sourceWords, destinationWords, width, height, columns,
-                              fusedPlanOf(weights, Size * Size, divisor, bias));
+            walkStrips<Size, SingleChannelPlanes>(sourceWords, destinationWords, width, height, columns,
+                                                  fused->splitRow, Size == 3 ? fused->fusedRow3 : fused->fusedRow5,
+                                                  fusedPlanOf(weights, Size * Size, divisor, bias));
             return columns;
         }
     }
@@ -177,7 +141,15 @@ int32_t stripsOfSize(const ConvolutionRowKernels &kernels, const FusedRowKernels
     for (int32_t k = 0; k < Size * Size; ++k) plan.weights[k] = weights[k];
     plan.divisor = divisor;
     plan.bias = bias;
-    floatStrips<Size>(kernels, sourceWords, destinationWords, width, height, columns, plan);
+    // A laid-out row on its way to its planes.
+    alignas(64) uint32_t words[RowEntries];
+    const auto layOutPlanes = [&](const uint32_t *sourceRow, int32_t rowWidth, int32_t firstColumn, int32_t entries,
+                                  ChannelPlanes &planes) {
+        kernels.layOutRow(sourceRow, rowWidth, firstColumn, entries, words);
+        kernels.splitRow(words, entries, planes);
+    };
+    walkStrips<Size, ChannelPlanes>(sourceWords, destinationWords, width, height, columns, layOutPlanes,
+                                    Size == 3 ? kernels.floatRow3 : kernels.floatRow5, plan);
     return columns;
 }
 

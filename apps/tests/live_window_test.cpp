@@ -117,30 +117,38 @@ protected:
         if (!folder.empty()) fs::remove_all(folder);
     }
 
+    // A key or button event (XKeyEvent, XButtonEvent) of type at target, on
+    // the screen of the root window.
+    template <typename Input> Input inputAt(Window target, int type) {
+        Input input{};
+        input.type = type;
+        input.display = display;
+        input.window = target;
+        input.root = DefaultRootWindow(display);
+        input.same_screen = True;
+        return input;
+    }
+
+    // Sends event to target through the X server now.
+    void send(Window target, Bool propagate, long mask, XEvent &event) {
+        XSendEvent(display, target, propagate, mask, &event);
+        XFlush(display);
+    }
+
     void press(Window target, KeySym key) {
         XEvent event{};
-        event.xkey.type = KeyPress;
-        event.xkey.display = display;
-        event.xkey.window = target;
-        event.xkey.root = DefaultRootWindow(display);
+        event.xkey = inputAt<XKeyEvent>(target, KeyPress);
         event.xkey.keycode = XKeysymToKeycode(display, key);
-        event.xkey.same_screen = True;
-        XSendEvent(display, target, True, KeyPressMask, &event);
-        XFlush(display);
+        send(target, True, KeyPressMask, event);
     }
 
     void click(int x, int y) {
         XEvent event{};
-        event.xbutton.type = ButtonPress;
-        event.xbutton.display = display;
-        event.xbutton.window = window;
-        event.xbutton.root = DefaultRootWindow(display);
+        event.xbutton = inputAt<XButtonEvent>(window, ButtonPress);
         event.xbutton.x = x;
         event.xbutton.y = y;
         event.xbutton.button = Button1;
-        event.xbutton.same_screen = True;
-        XSendEvent(display, window, True, ButtonPressMask, &event);
-        XFlush(display);
+        send(window, True, ButtonPressMask, event);
     }
 
     void close(Window target) {
@@ -150,8 +158,7 @@ protected:
         event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
         event.xclient.format = 32;
         event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
-        XSendEvent(display, target, False, NoEventMask, &event);
-        XFlush(display);
+        send(target, False, NoEventMask, event);
     }
 
     bool titleShows(const std::string &name) {

@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <random>
 
@@ -405,16 +406,16 @@ TEST(KernelSweep, FusedSumsAreExactForKernelsInsideTheClassOnly) {
         EXPECT_EQ(fusedSumsAreExact(c.weights.data(), int32_t(c.weights.size())), c.exact) << c.what;
 }
 
-// Shapes with one row (no pairs), two rows, odd widths; amounts below one
-// attempt, with a partial last batch, and many times the area.
-TEST(KernelSweep, BatchedMeltExchangesLikeThePlainLoop) {
-    struct Case {
-        int32_t width, height;
-        double amount;
-    };
-    const Case cases[] = {{1, 1, 5.0},  {7, 1, 3.0},   {1, 2, 9.0},  {3, 5, 1.4}, {4, 3, 0.5},   {13, 11, 0.37},
-                          {64, 2, 1.0}, {61, 17, 2.5}, {9, 9, 0.01}, {5, 7, NaN}, {40, 30, 40.0}};
-    for (const Case &c : cases)
+struct MeltCase {
+    int32_t width, height;
+    double amount;
+};
+
+// A melt path against meltPixels on each case, from three generator states:
+// the same words, and the generator left where the plain loop leaves it.
+void expectMeltsLikeThePlainLoop(void (*melt)(uint32_t *, int32_t, int32_t, double),
+                                 std::initializer_list<MeltCase> cases) {
+    for (const MeltCase &c : cases)
         for (uint32_t start : {1u, 0xFFFFFFFFu, 0x2468ACE0u}) {
             const std::vector<uint32_t> words = awkwardPicture(size_t(c.width) * c.height, start ^ uint32_t(c.width));
             std::vector<uint32_t> expected = words, actual = words;
@@ -422,11 +423,19 @@ TEST(KernelSweep, BatchedMeltExchangesLikeThePlainLoop) {
             meltPixels(expected.data(), c.width, c.height, c.amount);
             const uint32_t expectedState = generatorState();
             setGeneratorState(start);
-            meltPixelsInBatches(actual.data(), c.width, c.height, c.amount);
+            melt(actual.data(), c.width, c.height, c.amount);
             EXPECT_EQ(firstDifference(expected, actual), expected.size())
                 << c.width << "x" << c.height << ", " << c.amount;
             EXPECT_EQ(generatorState(), expectedState) << c.width << "x" << c.height << ", " << c.amount;
         }
+}
+
+// Shapes with one row (no pairs), two rows, odd widths; amounts below one
+// attempt, with a partial last batch, and many times the area.
+TEST(KernelSweep, BatchedMeltExchangesLikeThePlainLoop) {
+    expectMeltsLikeThePlainLoop(meltPixelsInBatches,
+                                {{1, 1, 5.0}, {7, 1, 3.0}, {1, 2, 9.0}, {3, 5, 1.4}, {4, 3, 0.5}, {13, 11, 0.37},
+                                 {64, 2, 1.0}, {61, 17, 2.5}, {9, 9, 0.01}, {5, 7, NaN}, {40, 30, 40.0}});
 }
 
 std::vector<Variant<const ConvolutionRowKernels *>> convolutionRowKernels() {
@@ -493,26 +502,10 @@ TEST(KernelSweep, ConvolutionRowKernelsAgreeWithTheScalarKernel) {
 // shapes whose draws share words: one column (each lower word is the next
 // draw's upper), two rows, few words for many draws; and large pictures.
 TEST(KernelSweep, MeltOverTheTableExchangesLikeThePlainLoop) {
-    struct Case {
-        int32_t width, height;
-        double amount;
-    };
-    const Case cases[] = {{256, 512, 0.99999}, {256, 512, 1.0},  {257, 512, 1.0},   {1, 131073, 1.0},
-                          {65536, 2, 1.0},     {3, 5, 10000.0},  {40, 30, 200.0},   {2, 70001, 1.0},
-                          {700, 501, 4.0},     {1920, 1080, 1.0}, {4000, 33, 1.0}};
-    for (const Case &c : cases)
-        for (uint32_t start : {1u, 0xFFFFFFFFu, 0x2468ACE0u}) {
-            const std::vector<uint32_t> words = awkwardPicture(size_t(c.width) * c.height, start ^ uint32_t(c.width));
-            std::vector<uint32_t> expected = words, actual = words;
-            setGeneratorState(start);
-            meltPixels(expected.data(), c.width, c.height, c.amount);
-            const uint32_t expectedState = generatorState();
-            setGeneratorState(start);
-            meltPixelsOverTable(actual.data(), c.width, c.height, c.amount);
-            EXPECT_EQ(firstDifference(expected, actual), expected.size())
-                << c.width << "x" << c.height << ", " << c.amount;
-            EXPECT_EQ(generatorState(), expectedState) << c.width << "x" << c.height << ", " << c.amount;
-        }
+    expectMeltsLikeThePlainLoop(meltPixelsOverTable,
+                                {{256, 512, 0.99999}, {256, 512, 1.0}, {257, 512, 1.0}, {1, 131073, 1.0},
+                                 {65536, 2, 1.0}, {3, 5, 10000.0}, {40, 30, 200.0}, {2, 70001, 1.0},
+                                 {700, 501, 4.0}, {1920, 1080, 1.0}, {4000, 33, 1.0}});
 }
 
 } // namespace

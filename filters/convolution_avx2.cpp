@@ -133,8 +133,10 @@ __m256i computedValuesAvx2(__m256i sums, const IntegerRowPlan &plan) {
     return _mm256_cvttps_epi32(value);
 }
 
-template <bool Computed> __m256i valuesAvx2(__m256i sums, const IntegerRowPlan &plan) {
-    return Computed ? computedValuesAvx2(sums, plan) : lookedUpValuesAvx2(sums, plan);
+enum class ValueForm { Table, Single, FixedPoint };
+
+template <ValueForm Form> __m256i valuesAvx2(__m256i sums, const IntegerRowPlan &plan) {
+    return Form == ValueForm::Single ? computedValuesAvx2(sums, plan) : lookedUpValuesAvx2(sums, plan);
 }
 
 // Four registers of two pixels' values each, as in valuesAvx2, packed with
@@ -148,6 +150,23 @@ __m256i packedPixelsAvx2(__m256i pixels01, __m256i pixels23, __m256i pixels45, _
         _mm256_or_si256(_mm256_set1_epi32(static_cast<int32_t>(0xFF000000u)),
                         _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)));
     return withOpaqueBlackRuleAvx2(words);
+}
+
+// fixedPointValue on sixteen 16-bit sums; the fit keeps every lane inside
+// 16 bits. The high half of the signed product and the arithmetic shift
+// after it round down, as one shift by 16 + drop does.
+__m256i fixedPointValuesAvx2(__m256i sums, const IntegerRowPlan &plan) {
+    const __m256i lanes = _mm256_sll_epi16(_mm256_add_epi16(sums, _mm256_set1_epi16(plan.fixedOffset)),
+                                           _mm_cvtsi32_si128(plan.fixedShift));
+    return _mm256_sra_epi16(_mm256_mulhi_epi16(lanes, _mm256_set1_epi16(plan.fixedFactor)),
+                            _mm_cvtsi32_si128(plan.fixedDrop));
+}
+
+// The sums of pixels 0, 1, 4, 5 and of 2, 3, 6, 7 as the kernel leaves
+// them: packing within 128-bit halves puts the words in order.
+__m256i fixedPointPixelsAvx2(__m256i low, __m256i high, const IntegerRowPlan &plan) {
+    const __m256i bytes = _mm256_packus_epi16(fixedPointValuesAvx2(low, plan), fixedPointValuesAvx2(high, plan));
+    return withOpaqueBlackRuleAvx2(_mm256_or_si256(_mm256_set1_epi32(static_cast<int32_t>(0xFF000000u)), bytes));
 }
 
 bool computedValuesMatchAvx2(const IntegerRowPlan &plan) {
@@ -166,7 +185,7 @@ bool computedValuesMatchAvx2(const IntegerRowPlan &plan) {
     return true;
 }
 
-template <int Size, bool Computed>
+template <int Size, ValueForm Form>
 void integerRowAvx2(const uint32_t *const *rows, uint32_t *output, int32_t count, const IntegerRowPlan &plan) {
     constexpr int Count = Size * Size;
     constexpr int Pairs = (Count + 1) / 2;
@@ -190,28 +209,32 @@ void integerRowAvx2(const uint32_t *const *rows, uint32_t *output, int32_t count
             high = _mm256_add_epi16(high, _mm256_maddubs_epi16(_mm256_unpackhi_epi8(a, b), pairWeights[p]));
         }
         const __m256i words =
-            packedPixelsAvx2(valuesAvx2<Computed>(_mm256_cvtepi16_epi32(_mm256_castsi256_si128(low)), plan),
-                             valuesAvx2<Computed>(_mm256_cvtepi16_epi32(_mm256_castsi256_si128(high)), plan),
-                             valuesAvx2<Computed>(_mm256_cvtepi16_epi32(_mm256_extracti128_si256(low, 1)), plan),
-                             valuesAvx2<Computed>(_mm256_cvtepi16_epi32(_mm256_extracti128_si256(high, 1)), plan));
+            Form == ValueForm::FixedPoint
+                ? fixedPointPixelsAvx2(low, high, plan)
+                : packedPixelsAvx2(valuesAvx2<Form>(_mm256_cvtepi16_epi32(_mm256_castsi256_si128(low)), plan),
+                                   valuesAvx2<Form>(_mm256_cvtepi16_epi32(_mm256_castsi256_si128(high)), plan),
+                                   valuesAvx2<Form>(_mm256_cvtepi16_epi32(_mm256_extracti128_si256(low, 1)), plan),
+                                   valuesAvx2<Form>(_mm256_cvtepi16_epi32(_mm256_extracti128_si256(high, 1)), plan));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(output + x), words);
     }
 }
 
 template <int Size>
 void integerRowAvx2(const uint32_t *const *rows, uint32_t *output, int32_t count, const IntegerRowPlan &plan) {
-    if (plan.computed)
-        integerRowAvx2<Size, true>(rows, output, count, plan);
+    if (plan.fixedPoint)
+        integerRowAvx2<Size, ValueForm::FixedPoint>(rows, output, count, plan);
+    else if (plan.computed)
+        integerRowAvx2<Size, ValueForm::Single>(rows, output, count, plan);
     else
-        integerRowAvx2<Size, false>(rows, output, count, plan);
+        integerRowAvx2<Size, ValueForm::Table>(rows, output, count, plan);
 }
 
 } // namespace
 
 // Strips are whole steps of both kernels: 16 pixels for the sums, 8 for the integers.
-const ConvolutionRowKernels ConvolutionRowsAvx2 = {4 * FloatRowGroups,      layOutRowAvx2,     splitRowAvx2,
-                                                   computedValuesMatchAvx2, integerRowAvx2<3>, integerRowAvx2<5>,
-                                                   floatRowAvx2<3>,         floatRowAvx2<5>};
+const ConvolutionRowKernels ConvolutionRowsAvx2 = {
+    4 * FloatRowGroups, layOutRowAvx2,     splitRowAvx2,    computedValuesMatchAvx2, true,
+    integerRowAvx2<3>,  integerRowAvx2<5>, floatRowAvx2<3>, floatRowAvx2<5>};
 
 } // namespace mardolin
 

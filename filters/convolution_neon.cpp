@@ -221,9 +221,9 @@ void floatRowNeon(const ChannelPlanes *const *rows, uint32_t *output, int32_t co
 } // namespace
 
 // Strips are whole steps of the integer kernels, and so of the float ones.
-const ConvolutionRowKernels ConvolutionRowsNeon = {Step,           layOutRowNeon,     splitRowNeon,
-                                                   computedValuesMatchNeon, integerRowNeon<3>, integerRowNeon<5>,
-                                                   floatRowNeon<3>, floatRowNeon<5>};
+const ConvolutionRowKernels ConvolutionRowsNeon = {
+    Step, layOutRowNeon, splitRowNeon, computedValuesMatchNeon, false, integerRowNeon<3>, integerRowNeon<5>,
+    floatRowNeon<3>, floatRowNeon<5>};
 
 } // namespace mardolin
 

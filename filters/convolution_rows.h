@@ -33,7 +33,25 @@ struct IntegerRowPlan {
     bool computed;
     float scale;
     float offset;
+    // When set, row kernels that take the fixed-point form compute each
+    // value in 16-bit lanes instead, as fixedPointValue states: only once
+    // that has given the table's value for every sum.
+    bool fixedPoint;
+    int16_t fixedOffset;
+    int16_t fixedShift;
+    int16_t fixedFactor;
+    int16_t fixedDrop;
 };
+
+// clamp((((sum + fixedOffset) << fixedShift) * fixedFactor) >> (16 +
+// fixedDrop), 0, 255), the shift rounding down; fitFixedPointValues keeps
+// every step inside 16 bits and the product inside 32.
+int32_t fixedPointValue(const IntegerRowPlan &plan, int32_t sum);
+
+// Looks for a fixed-point form that gives every value of plan's table, and
+// sets it in plan (fixedPoint and its four numbers) if there is one.
+// scale is the value's rise per unit of sum; a falling one has no form.
+void fitFixedPointValues(IntegerRowPlan &plan, double scale);
 
 struct FloatRowPlan {
     double weights[25];
@@ -50,6 +68,7 @@ struct ConvolutionRowKernels {
     void (*splitRow)(const uint32_t *row, int32_t entries, ChannelPlanes &planes);
     // Whether the computed values of plan (scale and offset) equal its table's for every sum.
     bool (*computedValuesMatch)(const IntegerRowPlan &plan);
+    bool takesFixedPointValues; // whether the integer row kernels use a plan's fixed-point form
     // rows[i]: the laid-out row i - reach rows from the output row's.
     void (*integerRow3)(const uint32_t *const *rows, uint32_t *output, int32_t count, const IntegerRowPlan &plan);
     void (*integerRow5)(const uint32_t *const *rows, uint32_t *output, int32_t count, const IntegerRowPlan &plan);

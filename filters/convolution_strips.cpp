@@ -119,8 +119,9 @@ int32_t stripsOfSize(const ConvolutionRowKernels &kernels, const FusedRowKernels
         // Three bytes to spare: a row kernel may read a 32-bit word at any entry.
         alignas(64) uint8_t values[SmallIntegerWeights::LargestSumCount + 3] = {};
         fillChannelValues(integer, divisor, bias, values);
-        IntegerRowPlan plan = {integer.scaled, values, integer.lowestSum, integer.sumCount, false, 0.0f, 0.0f};
+        IntegerRowPlan plan = {integer.scaled, values, integer.lowestSum, integer.sumCount, false, 0.0f, 0.0f, false, 0, 0, 0, 0};
         chooseComputedValues(kernels, integer, divisor, bias, plan);
+        if (kernels.takesFixedPointValues) fitFixedPointValues(plan, std::ldexp(1.0, -integer.shift) / divisor);
         walkStrips<Size, uint32_t[RowEntries]>(sourceWords, destinationWords, width, height, columns,
                                                kernels.layOutRow, Size == 3 ? kernels.integerRow3 : kernels.integerRow5,
                                                plan);

@@ -498,6 +498,55 @@ TEST(KernelSweep, ConvolutionRowKernelsAgreeWithTheScalarKernel) {
         }
 }
 
+struct IntegerCase {
+    const char *what;
+    std::vector<float> weights;
+    double divisor, bias;
+    bool fits; // whether a fixed-point form exists
+};
+
+// The usual small-integer kernels; scales of 1 and of 2/3 need the shift,
+// a falling scale has no form.
+std::vector<IntegerCase> integerCases() {
+    const std::vector<float> box3(9, 1.0f), box5(25, 1.0f);
+    const std::vector<float> sharpen = {0, -1, 0, -1, 5, -1, 0, -1, 0}, edge = {-1, -1, -1, -1, 8, -1, -1, -1, -1};
+    const std::vector<float> sixteenths = {0.0625f, 0.125f, 0.0625f, 0.125f, 0.25f, 0.125f, 0.0625f, 0.125f, 0.0625f};
+    return {{"box", box3, 9.0, 0.0, true},           {"box 5x5", box5, 25.0, 0.0, true},
+            {"sharpen", sharpen, 1.0, 0.0, true},    {"edge", edge, 1.0, 128.0, true},
+            {"sixteenths", sixteenths, 1.0, 0.5, true}, {"box by 1.5", box3, 1.5, -3.0, true},
+            {"box by -3", box3, -3.0, 200.0, false}};
+}
+
+// Every sum of every case gets its table's value, and the row kernels that
+// take the form give the scalar kernel's words with it.
+TEST(KernelSweep, FixedPointValuesFitTheUsualKernels) {
+    for (const IntegerCase &c : integerCases()) {
+        const int32_t count = int32_t(c.weights.size()), size = count == 9 ? 3 : 5;
+        SmallIntegerWeights integer;
+        ASSERT_TRUE(smallIntegerWeightsOf(c.weights.data(), count, integer)) << c.what;
+        std::vector<uint8_t> values(size_t(integer.sumCount) + 3);
+        fillChannelValues(integer, c.divisor, c.bias, values.data());
+        IntegerRowPlan plan = {integer.scaled, values.data(), integer.lowestSum, integer.sumCount, false, 0, 0, false,
+                               0, 0, 0, 0};
+        fitFixedPointValues(plan, std::ldexp(1.0, -integer.shift) / c.divisor);
+        ASSERT_EQ(plan.fixedPoint, c.fits) << c.what;
+        for (int32_t i = 0; i < integer.sumCount && c.fits; ++i)
+            ASSERT_EQ(fixedPointValue(plan, integer.lowestSum + i), values[size_t(i)]) << c.what << ", sum " << i;
+        std::vector<uint32_t> kernel(c.weights.size());
+        std::memcpy(kernel.data(), c.weights.data(), sizeof(float) * c.weights.size());
+        const int32_t width = 53, height = 9;
+        const std::vector<uint32_t> source = awkwardPicture(size_t(width * height), 31);
+        for (const auto &variant : convolutionRowKernels()) {
+            std::vector<uint32_t> expected(source.size(), 7u), actual(source.size(), 7u);
+            convolveColumnsFrom(size, 0, source.data(), expected.data(), width, height, kernel.data(), c.divisor,
+                                c.bias);
+            convolveInStrips(*variant.kernel, nullptr, size, source.data(), actual.data(), width, height, kernel.data(),
+                             c.divisor, c.bias);
+            EXPECT_EQ(firstDifference(expected, actual), expected.size()) << variant.name << ", " << c.what;
+        }
+    }
+}
+
 // Around the size from which the table is used (131072 attempts), on
 // shapes whose draws share words: one column (each lower word is the next
 // draw's upper), two rows, few words for many draws; and large pictures.

@@ -27,6 +27,16 @@ int32_t smallestMovingSum(double threshold);
 // just below the output in those bits meets the step before's store.
 bool runsDescending(const void *frame, const void *background, const void *output);
 
+// Calls step(i) for i = 0, width, 2 width ... below count, in the order
+// runsDescending picks; count is a multiple of width.
+template <int32_t Width, typename Step>
+void forEachStep(const void *frame, const void *background, const void *output, int32_t count, Step step) {
+    if (runsDescending(frame, background, output))
+        for (int32_t i = count - Width; i >= 0; i -= Width) step(i);
+    else
+        for (int32_t i = 0; i < count; i += Width) step(i);
+}
+
 // subtractBackgroundPixels with the threshold in that integer form. Fast
 // twins take a count that is a multiple of their width.
 void subtractBackgroundAbove(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,

@@ -25,16 +25,12 @@ __m256i channelSumsAvx2(__m256i a, __m256i b) {
 void subtractBackgroundAboveAvx2(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
                                  int32_t movingSum) {
     const __m256i stillSum = _mm256_set1_epi32(movingSum - 1);
-    const auto step = [&](int32_t i) {
+    forEachStep<8>(frame, background, output, count, [&](int32_t i) {
         const __m256i framePixels = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(frame + i));
         const __m256i backgroundPixels = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(background + i));
         const __m256i moving = _mm256_cmpgt_epi32(channelSumsAvx2(backgroundPixels, framePixels), stillSum);
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(output + i), _mm256_and_si256(moving, framePixels));
-    };
-    if (runsDescending(frame, background, output))
-        for (int32_t i = count - 8; i >= 0; i -= 8) step(i);
-    else
-        for (int32_t i = 0; i < count; i += 8) step(i);
+    });
 }
 
 } // namespace mardolin

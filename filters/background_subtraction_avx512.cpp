@@ -27,16 +27,12 @@ __m512i channelSumsAvx512(__m512i a, __m512i b) {
 void subtractBackgroundAboveAvx512(const uint32_t *frame, const uint32_t *background, uint32_t *output,
                                    int32_t count, int32_t movingSum) {
     const __m512i stillSum = _mm512_set1_epi32(movingSum - 1);
-    const auto step = [&](int32_t i) {
+    forEachStep<16>(frame, background, output, count, [&](int32_t i) {
         const __m512i framePixels = _mm512_loadu_si512(frame + i);
         const __m512i backgroundPixels = _mm512_loadu_si512(background + i);
         const __mmask16 moving = _mm512_cmpgt_epi32_mask(channelSumsAvx512(backgroundPixels, framePixels), stillSum);
         _mm512_storeu_si512(output + i, _mm512_maskz_mov_epi32(moving, framePixels));
-    };
-    if (runsDescending(frame, background, output))
-        for (int32_t i = count - 16; i >= 0; i -= 16) step(i);
-    else
-        for (int32_t i = 0; i < count; i += 16) step(i);
+    });
 }
 
 } // namespace mardolin

@@ -28,16 +28,12 @@ __m128i channelSumsSse2(__m128i a, __m128i b) {
 void subtractBackgroundAboveSse2(const uint32_t *frame, const uint32_t *background, uint32_t *output, int32_t count,
                                  int32_t movingSum) {
     const __m128i stillSum = _mm_set1_epi32(movingSum - 1);
-    const auto step = [&](int32_t i) {
+    forEachStep<4>(frame, background, output, count, [&](int32_t i) {
         const __m128i framePixels = _mm_loadu_si128(reinterpret_cast<const __m128i *>(frame + i));
         const __m128i backgroundPixels = _mm_loadu_si128(reinterpret_cast<const __m128i *>(background + i));
         const __m128i moving = _mm_cmpgt_epi32(channelSumsSse2(backgroundPixels, framePixels), stillSum);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(output + i), _mm_and_si128(moving, framePixels));
-    };
-    if (runsDescending(frame, background, output))
-        for (int32_t i = count - 4; i >= 0; i -= 4) step(i);
-    else
-        for (int32_t i = 0; i < count; i += 4) step(i);
+    });
 }
 
 } // namespace mardolin
